@@ -16,7 +16,14 @@ void error(const char *file, int line, const char *format, ...)
 
 } // namespace TrustkeepLog
 
+// The name a log line carries is the source file's base name. A class whose
+// implementation is split over several files keeps one name in its log lines
+// by defining TK_LOG_SOURCE (e.g. "dbusservice") before including this header.
+#ifndef TK_LOG_SOURCE
+#define TK_LOG_SOURCE __FILE__
+#endif
+
 // Usage: TK_LOG_ERROR("Could not open database: %s", text);
-#define TK_LOG_ERROR(...) ::TrustkeepLog::error(__FILE__, __LINE__, __VA_ARGS__)
+#define TK_LOG_ERROR(...) ::TrustkeepLog::error(TK_LOG_SOURCE, __LINE__, __VA_ARGS__)
 
 #endif
