@@ -44,6 +44,9 @@ int bastra_certman_iterate_domains(int flags, bastra_certman_domain_cb cb, void 
 /* Makes a credential token current for the domain openings that follow. */
 int bastra_certman_set_credentials(const char *token);
 
+/* The token made current last, or "" when none has been. */
+const char *bastra_certman_get_credentials(void);
+
 int bastra_certman_open_domain(const char *name, int mode, bastra_domain *domain);
 int bastra_certman_close_domain(bastra_domain domain);
 

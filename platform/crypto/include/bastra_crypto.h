@@ -31,6 +31,10 @@ int bastra_crypto_encrypt(const void *data, size_t length, const char *token,
 int bastra_crypto_decrypt(const void *data, size_t length, const char *token,
                           unsigned char **out, size_t *out_length);
 
+/* Whether text has the form of a credential token: "package::Name", printable
+ * ASCII without blanks, at most 255 characters. 1 when it has, else 0. */
+int bastra_crypto_token_is_valid(const char *token);
+
 /* Releases a buffer handed out by this library or by the certificate store.
  * A null pointer is ignored. */
 void bastra_crypto_free(void *buffer);
