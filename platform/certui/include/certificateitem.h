@@ -20,14 +20,16 @@
 class CertificateItem
 {
 public:
-    // Keys of attribute(); the same numbers serve as model roles.
+    // Keys of attribute(); the same numbers serve as model roles. They are
+    // fixed numbers shared with every model of this library, not offsets from
+    // Qt::UserRole.
     enum AttributeKey {
-        DisplayStrings = 0,             // QStringList: name, issuer, validity in words
-        ItemPointer = Qt::UserRole + 2, // 34: QVariant holding this CertificateItem*
-        ValidityStart = 36,             // QStringList: not-before as "yyyyMMddHHmmss'Z'"
-        SortKey = 37,                   // QString
-        Identity = 38,                  // QStringList unique per certificate
-        Manageable = 40                 // int: 0 when the user may not remove it
+        DisplayStrings = 0, // QStringList: name, issuer, validity in words
+        ItemPointer = 34,   // QVariant holding this CertificateItem*
+        ValidityStart = 36, // QStringList: not-before as "yyyyMMddHHmmss'Z'" (UTC)
+        SortKey = 37,       // QString
+        Identity = 38,      // QStringList with one entry, unique per certificate
+        Manageable = 40     // int: 0 when the user may not remove it
     };
 
     enum ItemType { CaItem = 1, UserItem = 2 };
