@@ -1,0 +1,39 @@
+#ifndef ZELVOAUTOMATIONSERVER_H
+#define ZELVOAUTOMATIONSERVER_H
+
+#include <QObject>
+#include <QString>
+
+class QLocalServer;
+
+// The UI automation endpoint: a local socket on which tests and demos drive
+// the program's windows, one JSON object per line each way. ZelvoApplication
+// starts it when ZELVO_AUTOMATION_SOCKET names a path; nothing listens
+// otherwise. The protocol is described in the README ("UI automation").
+class ZelvoAutomationServer : public QObject
+{
+    Q_OBJECT
+
+public:
+    static const char *const environmentVariable;  // "ZELVO_AUTOMATION_SOCKET"
+
+    // Listens at the path named by the environment once per process; returns
+    // the server, or null when the variable is unset or listening failed (logged).
+    static ZelvoAutomationServer *startFromEnvironment();
+    static ZelvoAutomationServer *instance();
+
+    explicit ZelvoAutomationServer(QObject *parent = nullptr);
+    ~ZelvoAutomationServer() override;
+
+    // A stale socket file at the path is replaced.
+    bool listen(const QString &path);
+    QString socketPath() const;
+
+private slots:
+    void acceptConnections();
+
+private:
+    QLocalServer *m_server;
+};
+
+#endif

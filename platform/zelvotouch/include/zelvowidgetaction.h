@@ -1,0 +1,28 @@
+#ifndef ZELVOWIDGETACTION_H
+#define ZELVOWIDGETACTION_H
+
+#include "zelvoaction.h"
+
+#include <QPointer>
+
+class QGraphicsWidget;
+
+// An action shown as a widget (e.g. a combo box) in a menu. The action owns
+// the widget until something else parents it; a widget left without a parent
+// is deleted with the action.
+class ZelvoWidgetAction : public ZelvoAction
+{
+    Q_OBJECT
+
+public:
+    explicit ZelvoWidgetAction(QObject *parent = nullptr);
+    ~ZelvoWidgetAction() override;
+
+    void setWidget(QGraphicsWidget *widget);
+    QGraphicsWidget *widget() const;
+
+private:
+    QPointer<QGraphicsWidget> m_widget;
+};
+
+#endif
