@@ -16,7 +16,7 @@ namespace {
 // it matches and that has no key yet. Keys without a certificate are dropped.
 void attachKeys(FileContents &contents, const QList<CertificateItem *> &items)
 {
-    for (const EvpPkeyPtr &key : contents.keys) {
+    for (const OwnedKey &key : contents.keys) {
         bool attached = false;
         for (CertificateItem *item : items) {
             if (!item->hasKey && EVP_PKEY_eq(X509_get0_pubkey(item->cert), key.get()) == 1) {
@@ -114,7 +114,7 @@ bool CertificateFile::load()
             CERTUI_LOG_ERROR("load: %s is not a readable certificate file", qPrintable(m_path));
         return false;
     }
-    for (const X509Ptr &cert : contents.certificates) {
+    for (const OwnedX509 &cert : contents.certificates) {
         auto *item = new CertificateItem;
         if (item->setCertificate(cert.get()))
             m_items << item;

@@ -33,7 +33,8 @@ bool CertificateItem::setCertificate(X509 *certificate)
     }
     // A certificate without a readable public key has no key id: the store
     // could not hold it, so it is of no use as an item.
-    const QString id = CertificateFacts::keyIdText(certificate);
+    const QString id = X509_get0_pubkey(certificate) ? CertificateFacts::keyIdText(certificate)
+                                                     : QString();
     if (id.isEmpty()) {
         CERTUI_LOG_ERROR("setCertificate: the certificate's public key cannot be read");
         return false;

@@ -13,14 +13,14 @@ struct X509Free {
 struct EvpPkeyFree {
     void operator()(EVP_PKEY *key) const { EVP_PKEY_free(key); }
 };
-using X509Ptr = std::unique_ptr<X509, X509Free>;
-using EvpPkeyPtr = std::unique_ptr<EVP_PKEY, EvpPkeyFree>;
+using OwnedX509 = std::unique_ptr<X509, X509Free>;
+using OwnedKey = std::unique_ptr<EVP_PKEY, EvpPkeyFree>;
 
 // What a certificate file held, in file order, before keys are matched to
 // their certificates.
 struct FileContents {
-    std::vector<X509Ptr> certificates;
-    std::vector<EvpPkeyPtr> keys;
+    std::vector<OwnedX509> certificates;
+    std::vector<OwnedKey> keys;
 };
 
 // How reading a file's contents ended.

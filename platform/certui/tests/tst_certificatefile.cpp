@@ -1,0 +1,144 @@
+#include <certificatefile.h>
+#include <certificateitem.h>
+
+#include <certificatefactory.h>
+#include <temporarydeviceroot.h>
+
+#include <QtTest>
+
+using Factory = CertificateFactory;
+
+// Reading certificate files of every kind.
+class TestCertificateFile : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void pemBundleWithMatchingKey();
+    void derAndFormatByContent();
+    void pkcs12WithEmptyPassword();
+    void refusesUnusableFiles();
+
+private:
+    QString write(const QString &name, const QByteArray &content);
+
+    TemporaryDeviceRoot m_root;
+    Factory::Issued m_ca;
+    Factory::Issued m_leaf;
+};
+
+void TestCertificateFile::initTestCase()
+{
+    QVERIFY(m_root.isValid());
+    m_ca = Factory::makeCa(QStringLiteral("File CA"));
+    Factory::Options options;
+    options.commonName = QStringLiteral("File Leaf");
+    m_leaf = Factory::makeIssued(options, m_ca);
+    QVERIFY(!m_ca.isNull() && !m_leaf.isNull());
+}
+
+QString TestCertificateFile::write(const QString &name, const QByteArray &content)
+{
+    const QString path = m_root.home() + QLatin1Char('/') + name;
+    return Factory::writeFile(path, content) ? path : QString();
+}
+
+void TestCertificateFile::pemBundleWithMatchingKey()
+{
+    // The key comes first and belongs to the second certificate.
+    const QByteArray pem = Factory::keyToPem(m_leaf.key.data()) + "some text between blocks\n"
+        + Factory::toPem(m_ca.certificate.data()) + Factory::toPem(m_leaf.certificate.data());
+    CertificateFile file(write(QStringLiteral("bundle.pem"), pem));
+    QVERIFY(!file.isLoaded());
+    QVERIFY(file.load());
+    QVERIFY(file.isLoaded());
+    QCOMPARE(file.format(), CertificateFile::PemFormat);
+    QCOMPARE(file.count(), 2);
+    CertificateItem *ca = file.certificates().at(0);
+    CertificateItem *leaf = file.certificates().at(1);
+    QCOMPARE(ca->commonName, QStringLiteral("File CA"));
+    QVERIFY(ca->isCA && !ca->hasKey && !ca->privateKey);
+    QCOMPARE(leaf->commonName, QStringLiteral("File Leaf"));
+    QVERIFY(leaf->hasKey);
+    QCOMPARE(EVP_PKEY_eq(leaf->privateKey, m_leaf.key.data()), 1);
+    for (CertificateItem *item : file.certificates()) {
+        QVERIFY(!item->stored);
+        QVERIFY(item->purposes.isEmpty());
+        QVERIFY(item->authPreference < 0);
+    }
+
+    // A key that matches no certificate is dropped; loading again is fresh.
+    const auto stranger = Factory::makeCa(QStringLiteral("Stranger"));
+    CertificateFile lonely(write(QStringLiteral("lonely.crt"),
+                                 Factory::toPem(m_ca.certificate.data())
+                                     + Factory::keyToPem(stranger.key.data())));
+    QVERIFY(lonely.load());
+    QVERIFY(lonely.load());
+    QCOMPARE(lonely.count(), 1);
+    QVERIFY(!lonely.certificates().first()->hasKey);
+}
+
+void TestCertificateFile::derAndFormatByContent()
+{
+    CertificateFile der(write(QStringLiteral("one.der"), Factory::toDer(m_leaf.certificate.data())));
+    QVERIFY(der.load());
+    QCOMPARE(der.format(), CertificateFile::DerFormat);
+    QCOMPARE(der.count(), 1);
+
+    // .cer and .crt files come in both encodings.
+    CertificateFile derCer(write(QStringLiteral("one.cer"), Factory::toDer(m_ca.certificate.data())));
+    QVERIFY(derCer.load());
+    QCOMPARE(derCer.format(), CertificateFile::DerFormat);
+    CertificateFile pemDer(write(QStringLiteral("two.DER"), Factory::toPem(m_ca.certificate.data())));
+    QVERIFY(pemDer.load());
+    QCOMPARE(pemDer.format(), CertificateFile::PemFormat);
+
+    QCOMPARE(CertificateFile::formatForName(QStringLiteral("/a/b.PFX")), CertificateFile::Pkcs12Format);
+    QCOMPARE(CertificateFile::formatForName(QStringLiteral("/a/b.Crt")), CertificateFile::PemFormat);
+    QCOMPARE(CertificateFile::formatForName(QStringLiteral("/a.pem/b")), CertificateFile::UnknownFormat);
+    QCOMPARE(CertificateFile::formatForName(QStringLiteral("pem")), CertificateFile::UnknownFormat);
+}
+
+void TestCertificateFile::pkcs12WithEmptyPassword()
+{
+    const auto chainCa = Factory::makeCa(QStringLiteral("Chain CA"));
+    QList<X509Ptr> chain{ chainCa.certificate };
+    CertificateFile file(write(QStringLiteral("open.pfx"), Factory::toPkcs12(m_leaf, QByteArray(), chain)));
+    QVERIFY(file.load());  // no dialog: the empty password opens it
+    QCOMPARE(file.format(), CertificateFile::Pkcs12Format);
+    QCOMPARE(file.count(), 2);
+    CertificateItem *leaf = nullptr;
+    for (CertificateItem *item : file.certificates())
+        if (item->commonName == QLatin1String("File Leaf"))
+            leaf = item;
+    QVERIFY(leaf);
+    QVERIFY(leaf->hasKey);
+    QCOMPARE(EVP_PKEY_eq(leaf->privateKey, m_leaf.key.data()), 1);
+}
+
+void TestCertificateFile::refusesUnusableFiles()
+{
+    QVERIFY(!CertificateFile(m_root.home() + QStringLiteral("/missing.pem")).load());
+    QVERIFY(!CertificateFile(write(QStringLiteral("garbage.pem"), "-----BEGIN CERTIFICATE-----\nxx\n")).load());
+    QVERIFY(!CertificateFile(write(QStringLiteral("garbage.der"), QByteArray(64, '\x30'))).load());
+    QVERIFY(!CertificateFile(write(QStringLiteral("garbage.p12"), QByteArray(64, '\x30'))).load());
+    QVERIFY(!CertificateFile(write(QStringLiteral("keyonly.pem"), Factory::keyToPem(m_leaf.key.data()))).load());
+    QVERIFY(!CertificateFile(write(QStringLiteral("empty.crt"), QByteArray())).load());
+    const QByteArray big = Factory::toPem(m_ca.certificate.data()) + QByteArray(4 * 1024 * 1024, '\n');
+    QVERIFY(!CertificateFile(write(QStringLiteral("big.pem"), big)).load());
+    // A folder where a file should be.
+    QVERIFY(QDir().mkpath(m_root.home() + QStringLiteral("/folder.pem")));
+    CertificateFile folder(m_root.home() + QStringLiteral("/folder.pem"));
+    QVERIFY(!folder.load());
+    QCOMPARE(folder.count(), 0);
+    // A damaged PEM block after a good one keeps the good one.
+    CertificateFile partial(write(QStringLiteral("partial.pem"),
+                                  Factory::toPem(m_ca.certificate.data())
+                                      + "-----BEGIN CERTIFICATE-----\n!!!!\n-----END CERTIFICATE-----\n"));
+    QVERIFY(partial.load());
+    QCOMPARE(partial.count(), 1);
+}
+
+QTEST_MAIN(TestCertificateFile)
+#include "tst_certificatefile.moc"

@@ -1,0 +1,200 @@
+#include <certificateitem.h>
+
+#include <certificatefactory.h>
+
+#include <QtEndian>
+#include <QtTest>
+
+using Factory = CertificateFactory;
+
+// The serialized form: round trips and everything it must refuse.
+class TestItemSerialization : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void roundTripWithoutKey();
+    void roundTripWithKey();
+    void refusesDamagedImages();
+    void refusesForeignAndInconsistentImages();
+    void failureLeavesTheItemAsItWas();
+
+private:
+    static QByteArray imageOf(const CertificateItem &item);
+    Factory::Issued m_ca;
+    Factory::Issued m_user;
+};
+
+void TestItemSerialization::initTestCase()
+{
+    m_ca = Factory::makeCa(QStringLiteral("Serial CA"));
+    Factory::Options options;
+    options.commonName = QStringLiteral("Serial user ü");
+    options.keyType = Factory::KeyType::Rsa;
+    m_user = Factory::makeIssued(options, m_ca);
+    QVERIFY(!m_ca.isNull() && !m_user.isNull());
+}
+
+QByteArray TestItemSerialization::imageOf(const CertificateItem &item)
+{
+    QByteArray image;
+    if (!item.serialize(image))
+        return QByteArray();
+    return image;
+}
+
+void TestItemSerialization::roundTripWithoutKey()
+{
+    CertificateItem item;
+    QVERIFY(item.setCertificate(m_ca.certificate.data()));
+    item.purposes = QStringList{ QStringLiteral("ssl"), QStringLiteral("wifi"),
+                                 QStringLiteral("common-ca") };
+    item.userDomains = 0;
+    item.stored = true;
+    item.authPreference = -7;
+    item.itemType = 1;
+
+    const QByteArray image = imageOf(item);
+    QVERIFY(!image.isEmpty());
+    CertificateItem copy;
+    QVERIFY(CertificateItem::Deserialize(copy, image));
+    QCOMPARE(X509_cmp(copy.cert, item.cert), 0);
+    QCOMPARE(copy.commonName, item.commonName);
+    QCOMPARE(copy.keyId, item.keyId);
+    QCOMPARE(copy.purposes, item.purposes);
+    QCOMPARE(copy.itemType, 1);
+    QCOMPARE(copy.userDomains, 0);
+    QVERIFY(copy.isCA);
+    QVERIFY(!copy.hasKey && !copy.privateKey);
+    QVERIFY(copy.stored);
+    QCOMPARE(copy.authPreference, -7);
+    QCOMPARE(imageOf(copy), image);
+}
+
+void TestItemSerialization::roundTripWithKey()
+{
+    CertificateItem item;
+    QVERIFY(item.setCertificate(m_user.certificate.data()));
+    QVERIFY(item.setPrivateKey(m_user.key.data()));
+    item.authPreference = 2;
+    const QByteArray image = imageOf(item);
+
+    CertificateItem copy;
+    QVERIFY(CertificateItem::Deserialize(copy, image));
+    QVERIFY(copy.hasKey);
+    QVERIFY(copy.privateKey);
+    QCOMPARE(EVP_PKEY_eq(copy.privateKey, m_user.key.data()), 1);
+    QCOMPARE(copy.authPreference, 2);
+    QCOMPARE(copy.commonName, QStringLiteral("Serial user ü"));
+    QVERIFY(!copy.isCA);
+
+    // With the has-key flag cleared the key stays out of the image.
+    item.hasKey = false;
+    CertificateItem keyless;
+    QVERIFY(CertificateItem::Deserialize(keyless, imageOf(item)));
+    QVERIFY(!keyless.hasKey && !keyless.privateKey);
+    QVERIFY(imageOf(item).size() < image.size());
+
+    // A has-key flag without a key is an inconsistent item: not serialized.
+    CertificateItem broken;
+    QVERIFY(broken.setCertificate(m_user.certificate.data()));
+    broken.hasKey = true;
+    QByteArray out;
+    QVERIFY(!broken.serialize(out));
+}
+
+void TestItemSerialization::refusesDamagedImages()
+{
+    CertificateItem item;
+    QVERIFY(item.setCertificate(m_user.certificate.data()));
+    QVERIFY(item.setPrivateKey(m_user.key.data()));
+    item.purposes = QStringList{ QStringLiteral("smime") };
+    const QByteArray image = imageOf(item);
+
+    CertificateItem target;
+    QVERIFY(!CertificateItem::Deserialize(target, QByteArray()));
+    // Every truncation, and any trailing byte.
+    for (int length = 0; length < image.size(); ++length)
+        QVERIFY2(!CertificateItem::Deserialize(target, image.left(length)),
+                 qPrintable(QString::number(length)));
+    QVERIFY(!CertificateItem::Deserialize(target, image + '\0'));
+
+    // Random bytes, also behind a correct header.
+    QRandomGenerator random(4711);
+    for (int round = 0; round < 200; ++round) {
+        QByteArray noise(int(random.bounded(1, 600)), Qt::Uninitialized);
+        for (char &c : noise)
+            c = char(random.bounded(256));
+        QVERIFY(!CertificateItem::Deserialize(target, noise));
+        QVERIFY(!CertificateItem::Deserialize(target, image.left(10) + noise));
+    }
+
+    // Single flipped bytes anywhere never crash; most are refused.
+    for (int at = 0; at < image.size(); at += 7) {
+        QByteArray damaged = image;
+        damaged[at] = char(damaged.at(at) ^ 0x5a);
+        CertificateItem scratch;
+        CertificateItem::Deserialize(scratch, damaged);
+    }
+
+    // Another version, and a length field promising more than there is.
+    QByteArray future = image;
+    qToBigEndian<quint16>(2, reinterpret_cast<uchar *>(future.data()) + 8);
+    QVERIFY(!CertificateItem::Deserialize(target, future));
+    QByteArray huge = image;
+    qToBigEndian<quint32>(0x7fffffff, reinterpret_cast<uchar *>(huge.data()) + 10);
+    QVERIFY(!CertificateItem::Deserialize(target, huge));
+
+    // Oversized input is refused before it is looked at.
+    QVERIFY(!CertificateItem::Deserialize(target, image + QByteArray(5 * 1024 * 1024, 'x')));
+}
+
+void TestItemSerialization::refusesForeignAndInconsistentImages()
+{
+    CertificateItem target;
+    // The service tries DER first; a DER certificate must never pass here.
+    QVERIFY(!CertificateItem::Deserialize(target, Factory::toDer(m_user.certificate.data())));
+    QVERIFY(!CertificateItem::Deserialize(target, Factory::toPem(m_user.certificate.data())));
+
+    CertificateItem item;
+    QVERIFY(item.setCertificate(m_user.certificate.data()));
+    // A key id that names another certificate.
+    item.keyId = QString(40, QLatin1Char('a'));
+    QVERIFY(!CertificateItem::Deserialize(target, imageOf(item)));
+    QVERIFY(item.setCertificate(m_user.certificate.data()));
+    // A CA flag the certificate does not carry.
+    item.isCA = true;
+    QVERIFY(!CertificateItem::Deserialize(target, imageOf(item)));
+    item.isCA = false;
+    // A private key that belongs to another certificate.
+    QVERIFY(item.setPrivateKey(m_ca.key.data()));
+    QVERIFY(!CertificateItem::Deserialize(target, imageOf(item)));
+    QVERIFY(!target.cert);
+}
+
+void TestItemSerialization::failureLeavesTheItemAsItWas()
+{
+    CertificateItem target;
+    QVERIFY(target.setCertificate(m_ca.certificate.data()));
+    target.purposes = QStringList{ QStringLiteral("wifi") };
+    target.authPreference = 1;
+    X509 *before = target.cert;
+
+    QVERIFY(!CertificateItem::Deserialize(target, QByteArray("garbage")));
+    QCOMPARE(target.cert, before);
+    QCOMPARE(target.purposes, QStringList{ QStringLiteral("wifi") });
+    QCOMPARE(target.authPreference, 1);
+
+    // Success replaces the certificate and drops the earlier key.
+    QVERIFY(target.setPrivateKey(m_ca.key.data()));
+    CertificateItem source;
+    QVERIFY(source.setCertificate(m_user.certificate.data()));
+    QVERIFY(CertificateItem::Deserialize(target, imageOf(source)));
+    QVERIFY(!target.hasKey && !target.privateKey);
+    QCOMPARE(target.keyId, source.keyId);
+    QVERIFY(target.purposes.isEmpty());
+}
+
+QTEST_GUILESS_MAIN(TestItemSerialization)
+#include "tst_itemserialization.moc"
