@@ -5,6 +5,7 @@
 #include <QFileInfo>
 
 #include <openssl/bio.h>
+#include <openssl/err.h>
 #include <openssl/pem.h>
 #include <openssl/pkcs12.h>
 #include <openssl/rand.h>
@@ -50,9 +51,14 @@ bool addEntry(X509_NAME *name, const QString &field, const QString &value)
     if (value.isEmpty())
         return true;
     const QByteArray utf8 = value.toUtf8();
-    return X509_NAME_add_entry_by_txt(name, field.toLatin1().constData(), MBSTRING_UTF8,
-                                      reinterpret_cast<const unsigned char *>(utf8.constData()), utf8.size(), -1, 0)
-        == 1;
+    const QByteArray fieldName = field.toLatin1();
+    const auto *bytes = reinterpret_cast<const unsigned char *>(utf8.constData());
+    // The usual string type for the field first; a value beyond the field's
+    // length bound (a 200-character CN) goes in as a plain UTF8String.
+    if (X509_NAME_add_entry_by_txt(name, fieldName.constData(), MBSTRING_UTF8, bytes, utf8.size(), -1, 0) == 1)
+        return true;
+    ERR_clear_error();
+    return X509_NAME_add_entry_by_txt(name, fieldName.constData(), V_ASN1_UTF8STRING, bytes, utf8.size(), -1, 0) == 1;
 }
 
 bool setSubject(X509 *cert, const CertificateFactory::Options &options)

@@ -16,7 +16,7 @@ enum class CertificateKeyType { Ec, Rsa };
 // What a certificate made by CertificateFactory looks like.
 struct CertificateOptions {
     // Subject entries; an empty text leaves the entry out. Values are
-    // UTF-8 and may hold quotes or non-ASCII characters.
+    // UTF-8 of any length and may hold quotes or non-ASCII characters.
     QString commonName = QStringLiteral("Test Certificate");
     QString organization;
     // Further subject entries after CN and O, as (short name, value),

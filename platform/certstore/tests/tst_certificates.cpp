@@ -1,0 +1,222 @@
+#include "storetesthelpers.h"
+#include "temporarydeviceroot.h"
+
+#include <QtTest>
+
+#include <cerrno>
+
+namespace {
+
+struct CertWalk {
+    QStringList keyIds;
+    QList<int> indexes;
+    int stopAfter = -1;
+    bastra_domain removeFrom = nullptr;  // removes each certificate as it is seen
+};
+
+int collectCert(int index, X509 *cert, void *user)
+{
+    auto *walk = static_cast<CertWalk *>(user);
+    walk->keyIds << keyIdText(cert);
+    walk->indexes << index;
+    if (walk->removeFrom) {
+        const bastra_key_id id = keyIdOf(cert);
+        bastra_certman_rm_cert(walk->removeFrom, &id);
+    }
+    return walk->keyIds.size() == walk->stopAfter ? 7 : 0;
+}
+
+QList<CertificateFactory::Issued> makeCertificates(int count)
+{
+    QList<CertificateFactory::Issued> certs;
+    for (int i = 0; i < count; ++i) {
+        CertificateOptions options;
+        options.commonName = QStringLiteral("Certificate %1").arg(i);
+        certs << CertificateFactory::makeSelfSigned(options);
+    }
+    return certs;
+}
+
+QStringList sortedKeyIds(const QList<CertificateFactory::Issued> &certs)
+{
+    QStringList ids;
+    for (const auto &cert : certs)
+        ids << keyIdText(cert.certificate.data());
+    ids.sort();
+    return ids;
+}
+
+} // namespace
+
+// Certificates in a domain: add, load, remove, walk, and what the files on
+// disk may look like.
+class CertificatesTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void addLoadRemove()
+    {
+        TemporaryDeviceRoot root;
+        const auto cert = CertificateFactory::makeSelfSigned(CertificateOptions());
+        const bastra_key_id id = keyIdOf(cert.certificate.data());
+        OpenDomain domain("ssl-user", BASTRA_DOMAIN_PRIVATE);
+        QCOMPARE(domain.result, 0);
+
+        X509 *loaded = reinterpret_cast<X509 *>(1);
+        QCOMPARE(bastra_certman_load_cert(domain.handle, &id, &loaded), ENOENT);
+        QCOMPARE(loaded, static_cast<X509 *>(nullptr));
+        QCOMPARE(bastra_certman_rm_cert(domain.handle, &id), ENOENT);
+
+        QCOMPARE(bastra_certman_add_cert(domain.handle, cert.certificate.data()), 0);
+        QCOMPARE(bastra_certman_add_cert(domain.handle, cert.certificate.data()), EEXIST);
+        // Another certificate for the same key has the same key id.
+        const auto sameKey = CertificateFactory::makeForKey(CertificateOptions(), cert.key);
+        QCOMPARE(bastra_certman_add_cert(domain.handle, sameKey.certificate.data()), EEXIST);
+
+        QCOMPARE(bastra_certman_load_cert(domain.handle, &id, &loaded), 0);
+        QVERIFY(sameCertificate(loaded, cert.certificate.data()));
+        X509_free(loaded);
+
+        QCOMPARE(bastra_certman_rm_cert(domain.handle, &id), 0);
+        QCOMPARE(bastra_certman_rm_cert(domain.handle, &id), ENOENT);
+        QCOMPARE(bastra_certman_load_cert(domain.handle, &id, &loaded), ENOENT);
+        QCOMPARE(bastra_certman_add_cert(domain.handle, cert.certificate.data()), 0);
+
+        QCOMPARE(bastra_certman_add_cert(domain.handle, nullptr), EINVAL);
+        QCOMPARE(bastra_certman_add_cert(nullptr, cert.certificate.data()), EINVAL);
+        QCOMPARE(bastra_certman_rm_cert(domain.handle, nullptr), EINVAL);
+        QCOMPARE(bastra_certman_load_cert(domain.handle, &id, nullptr), EINVAL);
+        QCOMPARE(bastra_certman_load_cert(nullptr, &id, &loaded), EINVAL);
+    }
+
+    void writesAreAtomicAndPrivate()
+    {
+        TemporaryDeviceRoot root;
+        const QString folder = root.privateDomainFolder(QStringLiteral("smime-user"));
+        OpenDomain domain("smime-user", BASTRA_DOMAIN_PRIVATE);
+        const auto certs = makeCertificates(3);
+        for (const auto &cert : certs)
+            QCOMPARE(bastra_certman_add_cert(domain.handle, cert.certificate.data()), 0);
+        // Only the finished files remain: no temporary leftovers.
+        QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), sortedKeyIds(certs));
+        for (const QString &name : sortedKeyIds(certs))
+            QCOMPARE(modeOf(folder + '/' + name), 0600);
+        // The content is the certificate's DER, exactly.
+        QFile file(folder + '/' + keyIdText(certs[0].certificate.data()));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), CertificateFactory::toDer(certs[0].certificate.data()));
+
+        // A stale temporary file from an interrupted write is ignored.
+        QVERIFY(CertificateFactory::writeFile(folder + QStringLiteral("/.tmp-abcdef"), "half"));
+        CertWalk walk;
+        QCOMPARE(bastra_certman_iterate_certs(domain.handle, collectCert, &walk), 0);
+        QCOMPARE(walk.keyIds, sortedKeyIds(certs));
+    }
+
+    void walkIsInKeyIdOrderAndStops()
+    {
+        TemporaryDeviceRoot root;
+        OpenDomain domain("ssl-ca", BASTRA_DOMAIN_PRIVATE);
+        CertWalk empty;
+        QCOMPARE(bastra_certman_iterate_certs(domain.handle, collectCert, &empty), 0);  // not created yet
+        QVERIFY(empty.keyIds.isEmpty());
+
+        const auto certs = makeCertificates(6);
+        for (const auto &cert : certs)
+            QCOMPARE(bastra_certman_add_cert(domain.handle, cert.certificate.data()), 0);
+        CertWalk walk;
+        QCOMPARE(bastra_certman_iterate_certs(domain.handle, collectCert, &walk), 0);
+        QCOMPARE(walk.keyIds, sortedKeyIds(certs));
+        QCOMPARE(walk.indexes, (QList<int> { 0, 1, 2, 3, 4, 5 }));
+
+        CertWalk stopped;
+        stopped.stopAfter = 2;
+        QCOMPARE(bastra_certman_iterate_certs(domain.handle, collectCert, &stopped), 0);
+        QCOMPARE(stopped.keyIds, sortedKeyIds(certs).mid(0, 2));
+
+        // The callback may remove what it is shown.
+        CertWalk removing;
+        removing.removeFrom = domain.handle;
+        QCOMPARE(bastra_certman_iterate_certs(domain.handle, collectCert, &removing), 0);
+        QCOMPARE(removing.keyIds, sortedKeyIds(certs));
+        CertWalk after;
+        QCOMPARE(bastra_certman_iterate_certs(domain.handle, collectCert, &after), 0);
+        QVERIFY(after.keyIds.isEmpty());
+
+        QCOMPARE(bastra_certman_iterate_certs(nullptr, collectCert, &after), EINVAL);
+        QCOMPARE(bastra_certman_iterate_certs(domain.handle, nullptr, &after), EINVAL);
+    }
+
+    void damagedEntriesAreSkipped()
+    {
+        TemporaryDeviceRoot root;
+        const auto good = makeCertificates(2);
+        for (const auto &cert : good)
+            QVERIFY(root.addSharedCertificate(QStringLiteral("common-ca"), cert.certificate.data()));
+        const QString folder = root.sharedDomainFolder(QStringLiteral("common-ca"));
+        const auto victims = makeCertificates(5);
+        const QString garbage = keyIdText(victims[0].certificate.data());
+        const QString truncated = keyIdText(victims[1].certificate.data());
+        const QString mislabelled = keyIdText(victims[2].certificate.data());
+        const QString folderEntry = keyIdText(victims[3].certificate.data());
+        const QString trailing = keyIdText(victims[4].certificate.data());
+        const QByteArray der = CertificateFactory::toDer(victims[0].certificate.data());
+        QVERIFY(CertificateFactory::writeFile(folder + '/' + garbage, "not a certificate at all"));
+        QVERIFY(CertificateFactory::writeFile(folder + '/' + truncated, der.left(der.size() / 2)));
+        QVERIFY(CertificateFactory::writeFile(folder + '/' + mislabelled,
+                                              CertificateFactory::toDer(good[0].certificate.data())));
+        QVERIFY(QDir().mkpath(folder + '/' + folderEntry));
+        QVERIFY(CertificateFactory::writeFile(folder + '/' + trailing,
+                                              CertificateFactory::toDer(victims[4].certificate.data()) + "junk"));
+        QVERIFY(CertificateFactory::writeFile(folder + QStringLiteral("/README"), "not a key id"));
+        QVERIFY(CertificateFactory::writeFile(folder + '/' + garbage.toUpper(), der));
+
+        OpenDomain domain("common-ca", BASTRA_DOMAIN_SHARED);
+        CertWalk walk;
+        QCOMPARE(bastra_certman_iterate_certs(domain.handle, collectCert, &walk), 0);
+        QCOMPARE(walk.keyIds, sortedKeyIds(good));
+        QCOMPARE(walk.indexes, (QList<int> { 0, 1 }));
+        QVERIFY(std::strlen(bastra_crypto_last_error_str()) > 0);
+
+        for (const QString &name : { garbage, truncated, mislabelled, folderEntry, trailing }) {
+            bastra_key_id id;
+            QCOMPARE(bastra_certman_str_to_key_id(name.toLatin1().constData(), &id), 0);
+            X509 *loaded = reinterpret_cast<X509 *>(1);
+            QVERIFY2(bastra_certman_load_cert(domain.handle, &id, &loaded) != 0, qPrintable(name));
+            QCOMPARE(loaded, static_cast<X509 *>(nullptr));
+        }
+    }
+
+    void obstaclesInThePrivateStore()
+    {
+        TemporaryDeviceRoot root;
+        const auto cert = CertificateFactory::makeSelfSigned(CertificateOptions());
+        const bastra_key_id id = keyIdOf(cert.certificate.data());
+        const QString folder = root.privateDomainFolder(QStringLiteral("wifi-ca"));
+
+        // A folder where the certificate file belongs is no certificate.
+        QVERIFY(QDir().mkpath(folder + '/' + keyIdText(id)));
+        OpenDomain domain("wifi-ca", BASTRA_DOMAIN_PRIVATE);
+        const int added = bastra_certman_add_cert(domain.handle, cert.certificate.data());
+        QVERIFY(added != 0 && added != EEXIST);
+        QVERIFY(bastra_certman_rm_cert(domain.handle, &id) != 0);
+        QVERIFY(QDir(folder + '/' + keyIdText(id)).exists());
+
+        // A file where the domain's folder belongs.
+        QVERIFY(CertificateFactory::writeFile(root.privateDomainFolder(QStringLiteral("wifi-user")), "x"));
+        OpenDomain blocked("wifi-user", BASTRA_DOMAIN_PRIVATE);
+        QCOMPARE(blocked.result, 0);
+        QCOMPARE(bastra_certman_add_cert(blocked.handle, cert.certificate.data()), ENOTDIR);
+        CertWalk walk;
+        QVERIFY(bastra_certman_iterate_certs(blocked.handle, collectCert, &walk) != 0);
+        X509 *loaded = nullptr;
+        QVERIFY(bastra_certman_load_cert(blocked.handle, &id, &loaded) != 0);
+        QFile file(root.privateDomainFolder(QStringLiteral("wifi-user")));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("x"));
+    }
+};
+
+QTEST_APPLESS_MAIN(CertificatesTest)
+#include "tst_certificates.moc"
