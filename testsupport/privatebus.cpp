@@ -1,0 +1,262 @@
+#include "privatebus.h"
+
+#include <QDBusConnectionInterface>
+#include <QDBusReply>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QThread>
+
+#include <csignal>
+#include <sys/types.h>
+
+#ifndef TRUSTKEEP_SOURCE_DIR
+#error "TRUSTKEEP_SOURCE_DIR must name the source tree (the shipped bus policy is read from it)"
+#endif
+
+const char PrivateBus::serviceName[] = "com.tavelo.certman";
+
+namespace {
+
+// The rules a device's system bus starts from: anyone may connect and talk
+// to the bus itself, no one may own a name or call a method unless a policy
+// file opens a hole.
+const char busConfiguration[] = R"(<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>system</type>
+  <listen>unix:path=%1</listen>
+  <auth>EXTERNAL</auth>
+  <servicedir>%2</servicedir>
+  <policy context="default">
+    <allow user="*"/>
+    <deny own="*"/>
+    <deny send_type="method_call"/>
+    <allow send_type="signal"/>
+    <allow send_requested_reply="true" send_type="method_return"/>
+    <allow send_requested_reply="true" send_type="error"/>
+    <allow receive_type="method_call"/>
+    <allow receive_type="method_return"/>
+    <allow receive_type="error"/>
+    <allow receive_type="signal"/>
+    <allow send_destination="org.freedesktop.DBus" send_interface="org.freedesktop.DBus"/>
+    <allow send_destination="org.freedesktop.DBus" send_interface="org.freedesktop.DBus.Introspectable"/>
+    <allow send_destination="org.freedesktop.DBus" send_interface="org.freedesktop.DBus.Properties"/>
+    <deny send_destination="org.freedesktop.DBus" send_interface="org.freedesktop.DBus"
+          send_member="UpdateActivationEnvironment"/>
+  </policy>
+  <include>%3</include>
+</busconfig>
+)";
+
+const char activationFile[] = R"([D-BUS Service]
+Name=%1
+Exec=%2 --dbus
+User=root
+)";
+
+bool processGone(qint64 pid)
+{
+    if (::kill(static_cast<pid_t>(pid), 0) != 0)
+        return true;
+    // A process that ended but was not reaped yet (its parent, the daemon,
+    // may be on its way out too) is gone for our purposes.
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return true;
+    const QByteArray line = stat.readAll();
+    const int close = line.lastIndexOf(')');
+    return close > 0 && line.mid(close + 2, 1) == "Z";
+}
+
+bool waitForProcessGone(qint64 pid, int timeoutMs)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (!processGone(pid)) {
+        if (deadline.hasExpired())
+            return false;
+        QThread::msleep(20);
+    }
+    return true;
+}
+
+} // namespace
+
+PrivateBus::PrivateBus(const QString &deviceRoot)
+    : m_dir(QDir::tempPath() + QStringLiteral("/tkbus-XXXXXX"))
+    , m_deviceRoot(deviceRoot.isEmpty() ? qEnvironmentVariable("TRUSTKEEP_DEVICE_ROOT") : deviceRoot)
+    , m_connectionName(QStringLiteral("privatebus-%1").arg(reinterpret_cast<quintptr>(this)))
+{
+    m_running = start();
+}
+
+PrivateBus::~PrivateBus()
+{
+    if (m_running)
+        stopActivatedService();
+    QDBusConnection::disconnectFromBus(m_connectionName);
+    if (m_daemon.state() != QProcess::NotRunning) {
+        m_daemon.terminate();
+        if (!m_daemon.waitForFinished(5000)) {
+            m_daemon.kill();
+            m_daemon.waitForFinished(5000);
+        }
+    }
+}
+
+bool PrivateBus::isRunning() const
+{
+    return m_running && m_daemon.state() == QProcess::Running;
+}
+
+QString PrivateBus::address() const
+{
+    return QStringLiteral("unix:path=") + m_dir.filePath(QStringLiteral("system_bus_socket"));
+}
+
+QString PrivateBus::automationSocket() const
+{
+    return m_dir.filePath(QStringLiteral("automation.sock"));
+}
+
+QProcessEnvironment PrivateBus::environment() const
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"), address());
+    env.insert(QStringLiteral("TRUSTKEEP_DEVICE_ROOT"), m_deviceRoot);
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("ZELVO_AUTOMATION_SOCKET"), automationSocket());
+    env.insert(QStringLiteral("TRUSTKEEP_LOG_STDERR"), QStringLiteral("1"));
+    return env;
+}
+
+QDBusConnection PrivateBus::connection() const
+{
+    return QDBusConnection::connectToBus(address(), m_connectionName);
+}
+
+QString PrivateBus::daemonLog()
+{
+    m_log += QString::fromLocal8Bit(m_daemon.readAllStandardError());
+    return m_log;
+}
+
+bool PrivateBus::waitForName(const QString &name, bool present, int timeoutMs) const
+{
+    QDBusConnectionInterface *bus = connection().interface();
+    if (!bus)
+        return false;
+    QDeadlineTimer deadline(timeoutMs);
+    for (;;) {
+        const QDBusReply<bool> owned = bus->isServiceRegistered(name);
+        if (owned.isValid() && owned.value() == present)
+            return true;
+        if (deadline.hasExpired())
+            return false;
+        QThread::msleep(20);
+    }
+}
+
+qint64 PrivateBus::ownerPid(const QString &name) const
+{
+    QDBusConnectionInterface *bus = connection().interface();
+    if (!bus)
+        return 0;
+    const QDBusReply<uint> pid = bus->servicePid(name);
+    return pid.isValid() ? pid.value() : 0;
+}
+
+QString PrivateBus::trustkeepBinary()
+{
+    return qEnvironmentVariable("TRUSTKEEP_BUILD_DIR") + QStringLiteral("/bin/trustkeep");
+}
+
+bool PrivateBus::start()
+{
+    if (!m_dir.isValid()) {
+        m_error = QStringLiteral("cannot create a temporary folder: ") + m_dir.errorString();
+        return false;
+    }
+    if (qEnvironmentVariableIsEmpty("TRUSTKEEP_BUILD_DIR")) {
+        m_error = QStringLiteral("TRUSTKEEP_BUILD_DIR is not set (run the test under CTest)");
+        return false;
+    }
+    if (!writeConfiguration() || !writeActivationFile())
+        return false;
+
+    // Activated services inherit the daemon's environment: give it theirs.
+    m_daemon.setProcessEnvironment(environment());
+    m_daemon.start(QStringLiteral("dbus-daemon"),
+                   { QStringLiteral("--config-file=") + m_dir.filePath(QStringLiteral("system.conf")),
+                     QStringLiteral("--nofork"), QStringLiteral("--nopidfile"),
+                     QStringLiteral("--nosyslog"), QStringLiteral("--print-address=1") });
+    if (!m_daemon.waitForStarted(10000)) {
+        m_error = QStringLiteral("cannot start dbus-daemon: ") + m_daemon.errorString();
+        return false;
+    }
+    // The daemon prints its address once it listens.
+    QDeadlineTimer deadline(10000);
+    while (!m_daemon.canReadLine()) {
+        if (deadline.hasExpired() || !m_daemon.waitForReadyRead(int(deadline.remainingTime()))) {
+            m_error = QStringLiteral("dbus-daemon did not come up: ") + daemonLog();
+            return false;
+        }
+    }
+    m_daemon.readLine();
+    if (!connection().isConnected()) {
+        m_error = QStringLiteral("cannot connect to the private bus: ") + connection().lastError().message();
+        return false;
+    }
+    return true;
+}
+
+bool PrivateBus::writeConfiguration()
+{
+    const QString policy = QStringLiteral(TRUSTKEEP_SOURCE_DIR "/data/com.tavelo.certman.conf");
+    if (!QFile::exists(policy)) {
+        m_error = QStringLiteral("the shipped bus policy is missing: ") + policy;
+        return false;
+    }
+    QFile config(m_dir.filePath(QStringLiteral("system.conf")));
+    if (!config.open(QIODevice::WriteOnly)) {
+        m_error = config.errorString();
+        return false;
+    }
+    config.write(QString::fromLatin1(busConfiguration)
+                     .arg(m_dir.filePath(QStringLiteral("system_bus_socket")),
+                          m_dir.filePath(QStringLiteral("services")), policy)
+                     .toUtf8());
+    return true;
+}
+
+bool PrivateBus::writeActivationFile()
+{
+    if (!QDir(m_dir.path()).mkpath(QStringLiteral("services"))) {
+        m_error = QStringLiteral("cannot create the service folder");
+        return false;
+    }
+    QFile service(m_dir.filePath(QStringLiteral("services/com.tavelo.certman.service")));
+    if (!service.open(QIODevice::WriteOnly)) {
+        m_error = service.errorString();
+        return false;
+    }
+    service.write(QString::fromLatin1(activationFile)
+                      .arg(QLatin1String(serviceName), trustkeepBinary())
+                      .toUtf8());
+    return true;
+}
+
+// A service the daemon started outlives the daemon (its bus connection just
+// drops), and one waiting for the user would never end: end it while the
+// daemon can still reap it.
+void PrivateBus::stopActivatedService()
+{
+    const qint64 pid = ownerPid(QLatin1String(serviceName));
+    if (pid <= 0)
+        return;
+    ::kill(static_cast<pid_t>(pid), SIGTERM);
+    if (!waitForProcessGone(pid, 5000)) {
+        ::kill(static_cast<pid_t>(pid), SIGKILL);
+        waitForProcessGone(pid, 5000);
+    }
+}
