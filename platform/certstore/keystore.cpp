@@ -24,6 +24,8 @@ namespace {
 
 constexpr int pbkdf2Iterations = 100000;
 constexpr size_t maximumKeyFileSize = 1024 * 1024;
+// A damaged or planted key file must not tie the caller up for hours.
+constexpr long maximumIterations = 10000000;
 
 std::string keyPath(const bastra_key_id &keyId)
 {
@@ -79,6 +81,25 @@ std::vector<unsigned char> encryptKey(EVP_PKEY *key, const char *password)
     return der;
 }
 
+// Only the protection this store writes is accepted: PBES2 with PBKDF2 and a
+// sane iteration count.
+bool hasKnownProtection(const X509_SIG *sealed)
+{
+    const X509_ALGOR *algorithm = nullptr;
+    X509_SIG_get0(sealed, &algorithm, nullptr);
+    if (!algorithm || OBJ_obj2nid(algorithm->algorithm) != NID_pbes2)
+        return false;
+    PBE2PARAM *scheme = static_cast<PBE2PARAM *>(
+        ASN1_TYPE_unpack_sequence(ASN1_ITEM_rptr(PBE2PARAM), algorithm->parameter));
+    PBKDF2PARAM *kdf = scheme && OBJ_obj2nid(scheme->keyfunc->algorithm) == NID_id_pbkdf2
+        ? static_cast<PBKDF2PARAM *>(ASN1_TYPE_unpack_sequence(ASN1_ITEM_rptr(PBKDF2PARAM), scheme->keyfunc->parameter))
+        : nullptr;
+    const long iterations = kdf ? ASN1_INTEGER_get(kdf->iter) : 0;
+    PBKDF2PARAM_free(kdf);
+    PBE2PARAM_free(scheme);
+    return iterations > 0 && iterations <= maximumIterations;
+}
+
 } // namespace
 
 extern "C" int bastra_certman_store_key(const bastra_key_id *key_id, EVP_PKEY *key, const char *password)
@@ -129,7 +150,7 @@ extern "C" int bastra_certman_retrieve_key(const bastra_key_id *key_id, EVP_PKEY
     }
     const unsigned char *cursor = der.data();
     X509_SIG *sealed = d2i_X509_SIG(nullptr, &cursor, static_cast<long>(der.size()));
-    if (!sealed || cursor != der.data() + der.size()) {
+    if (!sealed || cursor != der.data() + der.size() || !hasKnownProtection(sealed)) {
         X509_SIG_free(sealed);
         bastra_crypto_set_last_error("%s: key file %s is damaged", operation, path.c_str());
         return EBADMSG;

@@ -8,7 +8,8 @@
 
 // Base64 with the standard alphabet and padding. Decoding is strict about
 // everything except ASCII whitespace, so that one text has one meaning:
-// stray characters and bad padding are refused rather than guessed at.
+// stray characters and bad padding are refused rather than guessed at. Unused
+// low bits of the last symbol are ignored, as the standard allows.
 
 namespace {
 

@@ -4,6 +4,7 @@
 #include <QtTest>
 
 #include <openssl/pkcs12.h>
+#include <openssl/rand.h>
 
 #include <cerrno>
 
@@ -54,6 +55,29 @@ Protection protectionOf(const QString &path)
     }
     X509_SIG_free(sealed);
     return protection;
+}
+
+// An encrypted-key structure with the given PBKDF2 iteration count and
+// random content, made without running the key derivation.
+QByteArray planted(int iterations)
+{
+    X509_ALGOR *pbe = PKCS5_pbe2_set_iv(EVP_aes_256_cbc(), iterations, nullptr, 0, nullptr, NID_hmacWithSHA256);
+    X509_SIG *sig = X509_SIG_new();
+    X509_ALGOR *algorithm = nullptr;
+    ASN1_OCTET_STRING *digest = nullptr;
+    X509_SIG_getm(sig, &algorithm, &digest);
+    unsigned char content[64];
+    RAND_bytes(content, sizeof content);
+    QByteArray der;
+    if (pbe && X509_ALGOR_copy(algorithm, pbe) == 1 && ASN1_OCTET_STRING_set(digest, content, sizeof content) == 1) {
+        unsigned char *bytes = nullptr;
+        const int length = i2d_X509_SIG(sig, &bytes);
+        der = QByteArray(reinterpret_cast<const char *>(bytes), length);
+        OPENSSL_free(bytes);
+    }
+    X509_SIG_free(sig);
+    X509_ALGOR_free(pbe);
+    return der;
 }
 
 } // namespace
@@ -178,6 +202,14 @@ private slots:
         QVERIFY(QFile::copy(root.keyFolder() + '/' + keyIdText(otherId), path));
         QCOMPARE(bastra_certman_retrieve_key(&id, &key, "pw"), EBADMSG);
         QCOMPARE(key, static_cast<EVP_PKEY *>(nullptr));
+        QVERIFY(QFile::remove(path));
+
+        // Protection that would take hours to try (a planted file) is
+        // refused before any password is tried.
+        QVERIFY(CertificateFactory::writeFile(path, planted(2000000000)));
+        QCOMPARE(bastra_certman_retrieve_key(&id, &key, "pw"), EBADMSG);
+        QVERIFY(CertificateFactory::writeFile(path, planted(100000)));
+        QCOMPARE(bastra_certman_retrieve_key(&id, &key, "pw"), EACCES);
         QVERIFY(QFile::remove(path));
 
         // A folder where the key file belongs.
