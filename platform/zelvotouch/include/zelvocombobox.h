@@ -5,6 +5,8 @@
 
 #include <QStringList>
 
+class ZelvoComboPopup;
+
 // A chooser: a row with a title and the current entry. Tapping it emits
 // clicked() and opens a popup list of the entries over the window; choosing
 // one makes it current.
@@ -63,7 +65,7 @@ private:
     QStringList m_items;
     int m_currentIndex;
     bool m_down;
-    class ZelvoComboPopup *m_popup;
+    ZelvoComboPopup *m_popup;
 };
 
 #endif

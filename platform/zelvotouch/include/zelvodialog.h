@@ -83,11 +83,17 @@ protected:
     // The panel that holds title, central widget and buttons.
     QGraphicsWidget *panel() const;
 
+    // Records the answer, signals it, takes the dialog off display and ends exec().
+    void finish(int result, bool wasAccepted);
+
 private slots:
     void buttonWasClicked();
 
 private:
     void arrangeButtons();
+    void placePanel();
+    ZelvoButton *addButton(const QString &text, QMessageBox::ButtonRole role, int standardCode,
+                           const QString &objectName);
 
     QGraphicsWidget *m_panel;
     ZelvoLabel *m_titleLabel;

@@ -41,6 +41,7 @@ protected:
     virtual QSizeF contentSizeHint(Qt::SizeHint which, qreal contentWidth) const;
 
     QSizeF sizeHint(Qt::SizeHint which, const QSizeF &constraint = QSizeF()) const override;
+    void polishEvent() override;
     void paintBackground(QPainter *painter, bool pressed = false, bool checked = false) const;
 
 private:

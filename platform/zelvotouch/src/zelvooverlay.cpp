@@ -1,0 +1,8 @@
+#include "zelvooverlay.h"
+
+ZelvoOverlay::ZelvoOverlay(QGraphicsItem *parent)
+    : ZelvoStylableWidget(parent)
+{
+}
+
+ZelvoOverlay::~ZelvoOverlay() = default;
