@@ -92,7 +92,6 @@ qreal wrappedHeight(const QString &text, const QFont &font, qreal width)
 
 QSizeF ZelvoBanner::contentSizeHint(Qt::SizeHint which, qreal contentWidth) const
 {
-    Q_UNUSED(which)
     const ZelvoStyle &s = style();
     const qreal width = contentWidth >= 0 ? contentWidth : 440;
     QFont subtitleFont = s.font();
@@ -101,7 +100,8 @@ QSizeF ZelvoBanner::contentSizeHint(Qt::SizeHint which, qreal contentWidth) cons
     qreal height = wrappedHeight(ZelvoLocale::displayText(m_title), s.font(), width);
     if (!m_subtitle.isEmpty())
         height += s.spacing / 2 + wrappedHeight(ZelvoLocale::displayText(m_subtitle), subtitleFont, width);
-    return QSizeF(width, height);
+    // The window gives the banner its width; any width will do.
+    return QSizeF(which == Qt::MinimumSize ? 0 : width, height);
 }
 
 void ZelvoBanner::paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget)
