@@ -12,7 +12,7 @@ template <typename T> class QFutureWatcher;
 
 // The certificate files found under some folders, one row per file: the
 // display role gives the file's name, role 34 its CertificateFile* (owned by
-// the model), Qt::ToolTipRole its full path.
+// the model), Qt::ToolTipRole the folder it is in.
 class CertificateFileModel : public QAbstractListModel
 {
     Q_OBJECT

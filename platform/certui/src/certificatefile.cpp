@@ -4,6 +4,7 @@
 #include "certuilog.h"
 #include "fileformat.h"
 #include "filepasswords.h"
+#include "filesiblings.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -81,6 +82,7 @@ CertificateFile::Format CertificateFile::formatForName(const QString &path)
 
 void CertificateFile::clear()
 {
+    FileSiblings::remove(m_items);
     qDeleteAll(m_items);
     m_items.clear();
     m_loaded = false;
@@ -126,6 +128,7 @@ bool CertificateFile::load()
         return false;
     }
     attachKeys(contents, m_items);
+    FileSiblings::add(m_items);
     m_loaded = true;
     return true;
 }

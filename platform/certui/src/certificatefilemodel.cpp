@@ -3,6 +3,7 @@
 #include "certificatefile.h"
 #include "filescanner.h"
 
+#include <QFileInfo>
 #include <QFutureWatcher>
 #include <QtConcurrent>
 
@@ -91,7 +92,7 @@ QVariant CertificateFileModel::data(const QModelIndex &index, int role) const
     case Qt::DisplayRole:
         return f->fileName();
     case Qt::ToolTipRole:
-        return f->path();
+        return QFileInfo(f->path()).path();
     case FileRole:
         return QVariant::fromValue(f);
     default:

@@ -98,13 +98,13 @@ QStringList CertificateItem::id_strings() const
     if (!cert)
         return QStringList();
     return QStringList()
-        << uiText("lgd_certman_details_subject", "Subject: %1")
+        << uiText("lgd_certman_id_subject", "Subject: %1")
                .arg(CertificateFacts::oneLine(X509_get_subject_name(cert)))
-        << uiText("lgd_certman_details_issuer", "Issuer: %1")
+        << uiText("lgd_certman_id_issuer", "Issuer: %1")
                .arg(CertificateFacts::oneLine(X509_get_issuer_name(cert)))
-        << uiText("lgd_certman_details_serial", "Serial number: %1")
+        << uiText("lgd_certman_id_serial", "Serial number: %1")
                .arg(CertificateFacts::serialNumber(cert))
-        << uiText("lgd_certman_details_sha256", "SHA-256 fingerprint: %1")
+        << uiText("lgd_certman_id_sha256", "SHA-256 fingerprint: %1")
                .arg(CertificateFacts::fingerprint(cert, EVP_sha256()));
 }
 

@@ -1,3 +1,5 @@
+#include "widgettesting.h"
+
 #include <certificatefile.h>
 #include <certificateitem.h>
 
@@ -7,6 +9,7 @@
 #include <QtTest>
 
 using Factory = CertificateFactory;
+using WidgetTesting::DialogAnswerer;
 
 // Reading certificate files of every kind.
 class TestCertificateFile : public QObject
@@ -18,6 +21,8 @@ private slots:
     void pemBundleWithMatchingKey();
     void derAndFormatByContent();
     void pkcs12WithEmptyPassword();
+    void pkcs12WithPasswordThroughTheDialog();
+    void encryptedPemKeys();
     void refusesUnusableFiles();
 
 private:
@@ -117,6 +122,59 @@ void TestCertificateFile::pkcs12WithEmptyPassword()
     QCOMPARE(EVP_PKEY_eq(leaf->privateKey, m_leaf.key.data()), 1);
 }
 
+void TestCertificateFile::pkcs12WithPasswordThroughTheDialog()
+{
+    const QString path = write(QStringLiteral("locked.p12"), Factory::toPkcs12(m_leaf, "sésame"));
+    DialogAnswerer answers;
+    // Two wrong passwords, each followed by the notice, then the right one.
+    answers.enqueue({ true, QStringLiteral("wrong"), {}, {} });
+    answers.enqueue({ true, QString(), {}, {} });
+    answers.enqueue({ true, QStringLiteral("sésame"), {}, {} });
+    CertificateFile file(path);
+    QVERIFY(file.load());
+    QCOMPARE(answers.answered(), 3);
+    QVERIFY(answers.noticesSeen().at(0).isEmpty());
+    QVERIFY(!answers.noticesSeen().at(1).isEmpty());
+    QVERIFY(!answers.noticesSeen().at(2).isEmpty());
+    QCOMPARE(file.count(), 1);
+    QVERIFY(file.certificates().first()->hasKey);
+
+    // Cancelling the dialog ends the loading.
+    answers.enqueue({ true, QStringLiteral("wrong"), {}, {} });
+    answers.enqueue({ false, {}, {}, {} });
+    CertificateFile cancelled(path);
+    QVERIFY(!cancelled.load());
+    QCOMPARE(cancelled.count(), 0);
+    QVERIFY(answers.allAnswered());
+}
+
+void TestCertificateFile::encryptedPemKeys()
+{
+    Factory::Options options;
+    options.commonName = QStringLiteral("Second");
+    const auto second = Factory::makeIssued(options, m_ca);
+    // Two keys under one password: asked once, the second key opens with it.
+    const QByteArray pem = Factory::toPem(m_leaf.certificate.data())
+        + Factory::keyToEncryptedPem(m_leaf.key.data(), "pem-pass")
+        + Factory::toPem(second.certificate.data())
+        + Factory::keyToEncryptedPem(second.key.data(), "pem-pass");
+    const QString path = write(QStringLiteral("encrypted.pem"), pem);
+    DialogAnswerer answers;
+    answers.enqueue({ true, QStringLiteral("nope"), {}, {} });
+    answers.enqueue({ true, QStringLiteral("pem-pass"), {}, {} });
+    CertificateFile file(path);
+    QVERIFY(file.load());
+    QCOMPARE(answers.answered(), 2);
+    QCOMPARE(file.count(), 2);
+    QVERIFY(file.certificates().at(0)->hasKey);
+    QVERIFY(file.certificates().at(1)->hasKey);
+    QCOMPARE(EVP_PKEY_eq(file.certificates().at(1)->privateKey, second.key.data()), 1);
+
+    answers.enqueue({ false, {}, {}, {} });
+    CertificateFile cancelled(path);
+    QVERIFY(!cancelled.load());
+}
+
 void TestCertificateFile::refusesUnusableFiles()
 {
     QVERIFY(!CertificateFile(m_root.home() + QStringLiteral("/missing.pem")).load());
@@ -140,5 +198,5 @@ void TestCertificateFile::refusesUnusableFiles()
     QCOMPARE(partial.count(), 1);
 }
 
-QTEST_MAIN(TestCertificateFile)
+CERTUI_WIDGET_TEST_MAIN(TestCertificateFile)
 #include "tst_certificatefile.moc"

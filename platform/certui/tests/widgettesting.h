@@ -1,0 +1,136 @@
+#ifndef WIDGETTESTING_H
+#define WIDGETTESTING_H
+
+#include <certificatepassworddialog.h>
+
+#include <zelvoapplication.h>
+#include <zelvoapplicationwindow.h>
+#include <zelvobutton.h>
+#include <zelvotextedit.h>
+
+#include <QGraphicsScene>
+#include <QGraphicsSceneMouseEvent>
+#include <QQueue>
+#include <QTimer>
+#include <QtTest>
+
+// Helpers for driving the widgets of the library in-process, the way a
+// finger (or the automation) would.
+namespace WidgetTesting {
+
+// A press and release at the widget's centre, delivered through a scene so
+// the widget's own mouse handling runs.
+inline void tap(QGraphicsWidget *widget)
+{
+    QGraphicsScene *scene = widget->scene();
+    QScopedPointer<QGraphicsScene> own;
+    QGraphicsItem *top = widget->topLevelItem();
+    if (!scene) {
+        // The whole tree goes into a scene for the tap: adding only the
+        // widget would take it away from its parent.
+        own.reset(new QGraphicsScene);
+        own->addItem(top);
+        scene = own.data();
+    }
+    const QPointF centre = widget->boundingRect().center();
+    for (QEvent::Type type : { QEvent::GraphicsSceneMousePress, QEvent::GraphicsSceneMouseRelease }) {
+        QGraphicsSceneMouseEvent event(type);
+        event.setButton(Qt::LeftButton);
+        event.setButtons(type == QEvent::GraphicsSceneMousePress ? Qt::LeftButton : Qt::NoButton);
+        event.setPos(centre);
+        event.setScenePos(widget->mapToScene(centre));
+        event.setButtonDownPos(Qt::LeftButton, centre);
+        event.setButtonDownScenePos(Qt::LeftButton, widget->mapToScene(centre));
+        event.setAccepted(false);
+        scene->sendEvent(widget, &event);
+    }
+    if (own)
+        own->removeItem(top);
+}
+
+// The visible descendant of that object name and class.
+template <typename T> T *child(QGraphicsWidget *root, const QString &name)
+{
+    const QList<QGraphicsItem *> items = root->childItems();
+    for (QGraphicsItem *item : items) {
+        if (!item->isWidget())
+            continue;
+        auto *widget = static_cast<QGraphicsWidget *>(item);
+        if (!widget->isVisible())
+            continue; // e.g. content replaced and waiting to be deleted
+        if (widget->objectName() == name)
+            if (T *found = qobject_cast<T *>(widget))
+                return found;
+        if (T *found = child<T>(widget, name))
+            return found;
+    }
+    return nullptr;
+}
+
+// Answers password dialogs as they appear: each answer either types the
+// password(s) and accepts, or cancels. Records what each dialog showed.
+class DialogAnswerer : public QObject
+{
+public:
+    struct Answer {
+        bool accept;
+        QString current;
+        QString fresh;
+        QString confirm;
+    };
+
+    DialogAnswerer()
+    {
+        connect(&m_poll, &QTimer::timeout, this, [this]() { poll(); });
+        m_poll.start(10);
+    }
+
+    void enqueue(const Answer &answer) { m_answers.enqueue(answer); }
+    int answered() const { return m_answered; }
+    QStringList noticesSeen() const { return m_notices; }
+    bool allAnswered() const { return m_answers.isEmpty(); }
+
+private:
+    void poll()
+    {
+        ZelvoApplicationWindow *window = ZelvoApplication::activeWindow();
+        if (!window || window->dialogs().isEmpty() || m_answers.isEmpty())
+            return;
+        auto *dialog = qobject_cast<CertificatePasswordDialog *>(window->dialogs().last());
+        if (!dialog || !dialog->isRunning())
+            return;
+        const Answer answer = m_answers.dequeue();
+        ++m_answered;
+        auto *notice = child<QGraphicsWidget>(dialog, QStringLiteral("passwordNotice"));
+        m_notices << (notice ? notice->property("text").toString() : QString());
+        auto type = [&](const char *name, const QString &text) {
+            if (auto *field = child<ZelvoTextEdit>(dialog, QString::fromLatin1(name)))
+                field->setText(text);
+        };
+        type("currentPasswordField", answer.current);
+        type("newPasswordField", answer.fresh);
+        type("confirmPasswordField", answer.confirm);
+        const char *button = answer.accept ? "acceptButton" : "cancelButton";
+        if (auto *b = child<ZelvoButton>(dialog, QString::fromLatin1(button)))
+            tap(b);
+    }
+
+    QTimer m_poll;
+    QQueue<Answer> m_answers;
+    int m_answered = 0;
+    QStringList m_notices;
+};
+
+} // namespace WidgetTesting
+
+// Tests of widgets run in a touch application with its window.
+#define CERTUI_WIDGET_TEST_MAIN(TestObject)                                                        \
+    int main(int argc, char *argv[])                                                               \
+    {                                                                                              \
+        ZelvoApplication app(argc, argv, QStringLiteral("certui-test"));                           \
+        ZelvoApplicationWindow window;                                                             \
+        TestObject test;                                                                           \
+        return QTest::qExec(&test, argc, argv);                                                    \
+    }
+
+#endif
