@@ -139,5 +139,220 @@
         <source>Wireless networks</source>
         <translation>Wireless networks</translation>
     </message>
+    <message id="lgd_certman_cancel">
+        <extracomment>Button that leaves a certificate file or password question without doing anything</extracomment>
+        <source>Cancel</source>
+        <translation>Cancel</translation>
+    </message>
+    <message id="lgd_certman_details">
+        <extracomment>Button on a certificate row that opens its details</extracomment>
+        <source>Details</source>
+        <translation>Details</translation>
+    </message>
+    <message id="lgd_certman_details_issuer">
+        <extracomment>Caption of the issuer in the certificate details</extracomment>
+        <source>Issuer</source>
+        <translation>Issuer</translation>
+    </message>
+    <message id="lgd_certman_details_key">
+        <extracomment>Caption of the public key type and size in the certificate details</extracomment>
+        <source>Public key</source>
+        <translation>Public key</translation>
+    </message>
+    <message id="lgd_certman_details_keyusage">
+        <extracomment>Caption of the key usages in the certificate details</extracomment>
+        <source>Key usage</source>
+        <translation>Key usage</translation>
+    </message>
+    <message id="lgd_certman_details_nocertificate">
+        <extracomment>Certificate details shown without a certificate</extracomment>
+        <source>No certificate</source>
+        <translation>No certificate</translation>
+    </message>
+    <message id="lgd_certman_details_none">
+        <extracomment>Value shown when a certificate has no purposes or key usages</extracomment>
+        <source>None</source>
+        <translation>None</translation>
+    </message>
+    <message id="lgd_certman_details_norelated">
+        <extracomment>Shown when no issuer of the certificate can be found</extracomment>
+        <source>No related certificates found</source>
+        <translation>No related certificates found</translation>
+    </message>
+    <message id="lgd_certman_details_purposes">
+        <extracomment>Caption of the purposes in the certificate details</extracomment>
+        <source>Purposes</source>
+        <translation>Purposes</translation>
+    </message>
+    <message id="lgd_certman_details_related">
+        <extracomment>Caption of the issuer chain in the certificate details</extracomment>
+        <source>Related certificates</source>
+        <translation>Related certificates</translation>
+    </message>
+    <message id="lgd_certman_details_serial">
+        <extracomment>Caption of the serial number in the certificate details</extracomment>
+        <source>Serial number</source>
+        <translation>Serial number</translation>
+    </message>
+    <message id="lgd_certman_details_sha1">
+        <extracomment>Caption of the SHA-1 fingerprint in the certificate details</extracomment>
+        <source>SHA-1 fingerprint</source>
+        <translation>SHA-1 fingerprint</translation>
+    </message>
+    <message id="lgd_certman_details_sha256">
+        <extracomment>Caption of the SHA-256 fingerprint in the certificate details</extracomment>
+        <source>SHA-256 fingerprint</source>
+        <translation>SHA-256 fingerprint</translation>
+    </message>
+    <message id="lgd_certman_details_subject">
+        <extracomment>Caption of the subject in the certificate details</extracomment>
+        <source>Subject</source>
+        <translation>Subject</translation>
+    </message>
+    <message id="lgd_certman_details_unknown">
+        <extracomment>A date that cannot be read from the certificate</extracomment>
+        <source>Unknown</source>
+        <translation>Unknown</translation>
+    </message>
+    <message id="lgd_certman_details_validfrom">
+        <extracomment>Caption of the start of validity in the certificate details</extracomment>
+        <source>Valid from</source>
+        <translation>Valid from</translation>
+    </message>
+    <message id="lgd_certman_details_validto">
+        <extracomment>Caption of the end of validity in the certificate details</extracomment>
+        <source>Valid until</source>
+        <translation>Valid until</translation>
+    </message>
+    <message id="lgd_certman_expired_on">
+        <extracomment>Validity of an expired certificate; %1 is the date</extracomment>
+        <source>Expired %1</source>
+        <translation>Expired %1</translation>
+    </message>
+    <message id="lgd_certman_id_issuer">
+        <extracomment>Identification line; %1 is the issuer name</extracomment>
+        <source>Issuer: %1</source>
+        <translation>Issuer: %1</translation>
+    </message>
+    <message id="lgd_certman_id_serial">
+        <extracomment>Identification line; %1 is the serial number</extracomment>
+        <source>Serial number: %1</source>
+        <translation>Serial number: %1</translation>
+    </message>
+    <message id="lgd_certman_id_sha256">
+        <extracomment>Identification line; %1 is the fingerprint</extracomment>
+        <source>SHA-256 fingerprint: %1</source>
+        <translation>SHA-256 fingerprint: %1</translation>
+    </message>
+    <message id="lgd_certman_id_subject">
+        <extracomment>Identification line; %1 is the subject name</extracomment>
+        <source>Subject: %1</source>
+        <translation>Subject: %1</translation>
+    </message>
+    <message id="lgd_certman_install">
+        <extracomment>Button that installs the picked certificates of a file</extracomment>
+        <source>Install</source>
+        <translation>Install</translation>
+    </message>
+    <message id="lgd_certman_issued_by">
+        <extracomment>Second line of a certificate row; %1 is the issuer</extracomment>
+        <source>Issued by %1</source>
+        <translation>Issued by %1</translation>
+    </message>
+    <message id="lgd_certman_pwd_allow">
+        <extracomment>Button that lets a program have the private key</extracomment>
+        <source>Allow</source>
+        <translation>Allow</translation>
+    </message>
+    <message id="lgd_certman_pwd_change_text">
+        <extracomment>Text of the password change dialog; %1 is the certificate name</extracomment>
+        <source>Change the password of the private key of %1.</source>
+        <translation>Change the password of the private key of %1.</translation>
+    </message>
+    <message id="lgd_certman_pwd_confirm_prompt">
+        <extracomment>Prompt in the field repeating the new password</extracomment>
+        <source>New password again</source>
+        <translation>New password again</translation>
+    </message>
+    <message id="lgd_certman_pwd_confirm_text">
+        <extracomment>Text of the private key confirmation; %1 is the certificate name</extracomment>
+        <source>A program asks for the private key of %1. Allow it?</source>
+        <translation>A program asks for the private key of %1. Allow it?</translation>
+    </message>
+    <message id="lgd_certman_pwd_confirm_title">
+        <extracomment>Title of the private key confirmation</extracomment>
+        <source>Private key requested</source>
+        <translation>Private key requested</translation>
+    </message>
+    <message id="lgd_certman_pwd_current_prompt">
+        <extracomment>Prompt in the current password field</extracomment>
+        <source>Current password</source>
+        <translation>Current password</translation>
+    </message>
+    <message id="lgd_certman_pwd_current_text">
+        <extracomment>Text of the key password question; %1 is the certificate name</extracomment>
+        <source>Enter the password of the private key of %1.</source>
+        <translation>Enter the password of the private key of %1.</translation>
+    </message>
+    <message id="lgd_certman_pwd_deny">
+        <extracomment>Button that refuses a program the private key</extracomment>
+        <source>Deny</source>
+        <translation>Deny</translation>
+    </message>
+    <message id="lgd_certman_pwd_mismatch">
+        <extracomment>Notice when the two new passwords differ</extracomment>
+        <source>The passwords do not match</source>
+        <translation>The passwords do not match</translation>
+    </message>
+    <message id="lgd_certman_pwd_new_prompt">
+        <extracomment>Prompt in the new password field</extracomment>
+        <source>New password</source>
+        <translation>New password</translation>
+    </message>
+    <message id="lgd_certman_pwd_new_text">
+        <extracomment>Text of the new password dialog; %1 is the certificate name</extracomment>
+        <source>Choose a password for the private key of %1.</source>
+        <translation>Choose a password for the private key of %1.</translation>
+    </message>
+    <message id="lgd_certman_pwd_ok">
+        <extracomment>Button that accepts a password dialog</extracomment>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message id="lgd_certman_pwd_protected_text">
+        <extracomment>Text of the password question for a protected file; %1 is the file name</extracomment>
+        <source>%1 is protected by a password. Enter the password to open it.</source>
+        <translation>%1 is protected by a password. Enter the password to open it.</translation>
+    </message>
+    <message id="lgd_certman_pwd_title">
+        <extracomment>Title of the password dialogs</extracomment>
+        <source>Password</source>
+        <translation>Password</translation>
+    </message>
+    <message id="lgd_certman_settings_preference">
+        <extracomment>Group header of the private key preference</extracomment>
+        <source>Private key use</source>
+        <translation>Private key use</translation>
+    </message>
+    <message id="lgd_certman_settings_preference_title">
+        <extracomment>Title of the private key preference chooser</extracomment>
+        <source>When a program asks for the key</source>
+        <translation>When a program asks for the key</translation>
+    </message>
+    <message id="lgd_certman_settings_purposes">
+        <extracomment>Group header of the purpose toggles</extracomment>
+        <source>Use this certificate for</source>
+        <translation>Use this certificate for</translation>
+    </message>
+    <message id="lgd_certman_valid_from">
+        <extracomment>Validity of a certificate not valid yet; %1 is the date</extracomment>
+        <source>Valid from %1</source>
+        <translation>Valid from %1</translation>
+    </message>
+    <message id="lgd_certman_valid_until">
+        <extracomment>Validity of a valid certificate; %1 is the date</extracomment>
+        <source>Valid until %1</source>
+        <translation>Valid until %1</translation>
+    </message>
 </context>
 </TS>
