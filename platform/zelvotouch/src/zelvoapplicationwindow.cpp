@@ -3,7 +3,9 @@
 #include "zelvoaction.h"
 #include "zelvoapplicationmenu.h"
 #include "zelvoapplicationpage.h"
+#include "zelvoautomationserver.h"
 #include "zelvodialog.h"
+#include "zelvoeventwatcher.h"
 #include "zelvolocale.h"
 #include "zelvolog.h"
 #include "zelvonavigationbar.h"
@@ -14,6 +16,7 @@
 #include <QGraphicsScene>
 #include <QPainter>
 #include <QPointer>
+#include <QTimer>
 
 namespace {
 
@@ -49,6 +52,7 @@ ZelvoApplicationWindow::ZelvoApplicationWindow(QWidget *parent)
     , m_navigationBar(new ZelvoNavigationBar(m_root))
 {
     setObjectName(QStringLiteral("zelvoApplicationWindow"));
+    qRegisterMetaType<ZelvoApplicationPage *>();
     auto *scene = new QGraphicsScene(this);
     setScene(scene);
     scene->addItem(m_root);
@@ -76,8 +80,19 @@ ZelvoApplicationWindow::ZelvoApplicationWindow(QWidget *parent)
         }
     });
 
+    // The menu button follows the actions of the page on top.
+    auto *actionWatcher = new ZelvoEventWatcher({QEvent::ActionAdded, QEvent::ActionRemoved, QEvent::ActionChanged},
+                                                [this](QObject *, QEvent *) {
+                                                    QTimer::singleShot(0, this, &ZelvoApplicationWindow::updateNavigationBar);
+                                                },
+                                                this);
+    actionWatcher->setObjectName(QStringLiteral("zelvoActionWatcher"));
+
     relayout();
     ZelvoWindowRegistry::add(this);
+    // Under a host that is not a ZelvoApplication, the first window starts
+    // the automation endpoint.
+    ZelvoAutomationServer::startFromEnvironment();
 }
 
 ZelvoApplicationWindow::~ZelvoApplicationWindow()
@@ -264,6 +279,10 @@ void ZelvoApplicationWindow::addSceneWindow(ZelvoSceneWindow *window, int layer)
     list.removeAll(QPointer<ZelvoSceneWindow>());
     list.append(window);
     window->setParentItem(layerItem(layer));
+    if (layer == 0) {
+        if (auto *watcher = findChild<ZelvoEventWatcher *>(QStringLiteral("zelvoActionWatcher")))
+            watcher->watch(window);
+    }
     window->setVisible(true);
     if (layer == 0) {
         for (ZelvoSceneWindow *page : alive(m_pages))
@@ -278,6 +297,8 @@ void ZelvoApplicationWindow::addSceneWindow(ZelvoSceneWindow *window, int layer)
 void ZelvoApplicationWindow::removeSceneWindow(ZelvoSceneWindow *window)
 {
     ZelvoApplicationPage *previousPage = currentPage();
+    if (auto *watcher = findChild<ZelvoEventWatcher *>(QStringLiteral("zelvoActionWatcher")))
+        watcher->unwatch(window);
     m_pages.removeAll(window);
     m_dialogs.removeAll(window);
     m_banners.removeAll(window);

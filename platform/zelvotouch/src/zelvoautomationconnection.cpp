@@ -14,6 +14,7 @@ ZelvoAutomationConnection::ZelvoAutomationConnection(QLocalSocket *socket, QObje
     , m_commands(new ZelvoAutomationCommands(this))
     , m_busy(false)
     , m_scheduled(false)
+    , m_discarding(false)
 {
     socket->setParent(this);
     connect(socket, &QLocalSocket::readyRead, this, &ZelvoAutomationConnection::readLines);
@@ -32,12 +33,18 @@ void ZelvoAutomationConnection::readLines()
     while ((newline = m_buffer.indexOf('\n')) >= 0) {
         const QByteArray line = m_buffer.left(newline).trimmed();
         m_buffer.remove(0, newline + 1);
-        if (!line.isEmpty())
+        if (m_discarding)
+            m_discarding = false;
+        else if (!line.isEmpty())
             m_pending.enqueue(line);
     }
-    if (m_buffer.size() > maximumLineLength) {
-        // A client that never ends its line must not grow the buffer forever.
+    if (m_buffer.size() > maximumLineLength || (m_discarding && !m_buffer.isEmpty())) {
+        // A client that never ends its line must not grow the buffer forever;
+        // the line is dropped up to its end.
         m_buffer.clear();
+        if (m_discarding)
+            return;
+        m_discarding = true;
         QJsonObject error{{QStringLiteral("ok"), false},
                           {QStringLiteral("error"), QStringLiteral("request line too long")}};
         send(QJsonDocument(error).toJson(QJsonDocument::Compact));

@@ -74,8 +74,12 @@ QSizeF ZelvoStylableWidget::sizeHint(Qt::SizeHint which, const QSizeF &constrain
     if (which == Qt::MaximumSize) {
         return QSizeF(s.maximumWidth > 0 ? s.maximumWidth : unlimited, unlimited);
     }
-    if (layout())
-        return QGraphicsWidget::sizeHint(which, constraint);
+    if (layout()) {
+        const QSizeF hint = QGraphicsWidget::sizeHint(which, constraint);
+        if (which != Qt::MinimumSize && which != Qt::PreferredSize)
+            return hint;
+        return hint.expandedTo(QSizeF(s.minimumWidth, s.minimumHeight));
+    }
     if (which != Qt::MinimumSize && which != Qt::PreferredSize)
         return QGraphicsWidget::sizeHint(which, constraint);
 

@@ -26,8 +26,9 @@ namespace {
 
 bool isInternal(QGraphicsWidget *w)
 {
+    // Plain containers say nothing to a test, unless someone named them.
     return w->property("zelvoInternal").toBool()
-        || qstrcmp(w->metaObject()->className(), "QGraphicsWidget") == 0;
+        || (qstrcmp(w->metaObject()->className(), "QGraphicsWidget") == 0 && w->objectName().isEmpty());
 }
 
 void collect(QGraphicsWidget *root, const QString &layer, QList<Found> *out, bool includeRoot = true)
