@@ -8,7 +8,10 @@
 #include "zelvobanner.h"
 #include "zelvodialog.h"
 #include "zelvolabel.h"
+#include "zelvolistitem.h"
 #include "zelvomessagebox.h"
+#include "zelvooverlay.h"
+#include "zelvoseparator.h"
 #include "zelvotextedit.h"
 
 #include <QCoreApplication>
@@ -17,6 +20,33 @@
 #include <QGraphicsLinearLayout>
 
 namespace {
+
+// A group header: a short divider and a small title, on a panel.
+ZelvoOverlay *groupHeader(const QString &text)
+{
+    auto *panel = new ZelvoOverlay;
+    panel->setStyleName(QStringLiteral("CommonGroupHeaderPanelInverted"));
+    auto *row = new QGraphicsLinearLayout(Qt::Horizontal, panel);
+    auto *divider = new ZelvoSeparator;
+    divider->setStyleName(QStringLiteral("CommonGroupHeaderDividerInverted"));
+    auto *label = new ZelvoLabel(text);
+    label->setStyleName(QStringLiteral("CommonGroupHeaderInverted"));
+    row->addItem(divider);
+    row->setStretchFactor(divider, 2);
+    row->setAlignment(divider, Qt::AlignVCenter);
+    row->addItem(label);
+    row->setAlignment(label, Qt::AlignVCenter);
+    return panel;
+}
+
+ZelvoListItem *sampleRow(const QString &title, const QString &subtitle)
+{
+    auto *row = new ZelvoListItem;
+    row->setStyleName(QStringLiteral("CommonListItemInverted"));
+    row->setTitle(title);
+    row->setSubtitle(subtitle);
+    return row;
+}
 
 // Lets posted layout requests and deferred deletions run before a picture.
 void settle()
@@ -64,6 +94,35 @@ QStringList GalleryScreenshots::renderAll(const QString &folder, QString *error)
     question.page()->setTitle(QStringLiteral("Certificate check"));
     question.show(m_window);
     if (!shoot(QStringLiteral("question.png"), error))
+        return QStringList();
+
+    // Two certificates side by side under group headers, as a changed-certificate question shows them.
+    auto *changed = new ZelvoApplicationPage;
+    changed->setStyleName(QStringLiteral("CommonApplicationPageInverted"));
+    changed->setEscapeMode(ZelvoApplicationPage::EscapeManualBack);
+    auto *column = new QGraphicsLinearLayout(Qt::Vertical, changed->centralWidget());
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    auto *header = new ZelvoLabel(QStringLiteral("Server certificate"));
+    header->setStyleName(QStringLiteral("CommonHeaderInverted"));
+    auto *divider = new ZelvoSeparator;
+    divider->setStyleName(QStringLiteral("CommonHeaderDividerInverted"));
+    auto *body = new ZelvoLabel(QStringLiteral("The certificate of this server has changed since you last trusted it."
+                                               "<br><br>Do you want to trust this certificate?"));
+    body->setStyleName(QStringLiteral("CommonBodyTextInverted"));
+    body->setWordWrap(true);
+    column->addItem(header);
+    column->addItem(divider);
+    column->addItem(body);
+    column->addItem(groupHeader(QStringLiteral("Previously trusted certificate")));
+    column->addItem(sampleRow(QStringLiteral("mail.example.org"), QStringLiteral("Issued by Example Issuing CA 2")));
+    column->addItem(groupHeader(QStringLiteral("New certificate")));
+    column->addItem(sampleRow(QStringLiteral("mail.example.org"), QStringLiteral("Issued by Unknown Authority")));
+    column->addStretch(1);
+    changed->appear(m_window, ZelvoSceneWindow::DestroyWhenDismissed);
+    const bool changedShot = shoot(QStringLiteral("question-two-certificates.png"), error);
+    changed->dismiss();
+    if (!changedShot)
         return QStringList();
 
     auto *box = new ZelvoMessageBox(QStringLiteral("Expired certificate"),

@@ -21,7 +21,7 @@ private slots:
         QVERIFY2(gallery.waitForFinished(60000), qPrintable(program));
         QCOMPARE(gallery.exitCode(), 0);
 
-        const QStringList expected = {"question.png", "messagebox.png", "dialog.png", "banner.png",
+        const QStringList expected = {"question.png", "question-two-certificates.png", "messagebox.png", "dialog.png", "banner.png",
                                       "list-spinner.png", "list.png", "list-empty.png"};
         QSet<QByteArray> distinctPictures;
         for (const QString &name : expected) {
