@@ -60,11 +60,16 @@ protected:
 
 private slots:
     void rebuild();
+    void insertRows(const QModelIndex &parent, int first, int last);
+    void removeRows(const QModelIndex &parent, int first, int last);
     void refreshRows(const QModelIndex &topLeft, const QModelIndex &bottomRight);
     void rowWidgetClicked();
     void syncSelectionMarks();
 
 private:
+    QGraphicsWidget *makeRow(int row);
+    void dropRow(QGraphicsWidget *row);
+
     QPointer<QAbstractItemModel> m_model;
     QItemSelectionModel *m_selectionModel;
     QGraphicsLinearLayout *m_layout;

@@ -35,8 +35,8 @@ void ZelvoList::setItemModel(QAbstractItemModel *model)
     m_selectionModel->setModel(model);
     if (model) {
         connect(model, &QAbstractItemModel::modelReset, this, &ZelvoList::rebuild);
-        connect(model, &QAbstractItemModel::rowsInserted, this, &ZelvoList::rebuild);
-        connect(model, &QAbstractItemModel::rowsRemoved, this, &ZelvoList::rebuild);
+        connect(model, &QAbstractItemModel::rowsInserted, this, &ZelvoList::insertRows);
+        connect(model, &QAbstractItemModel::rowsRemoved, this, &ZelvoList::removeRows);
         connect(model, &QAbstractItemModel::rowsMoved, this, &ZelvoList::rebuild);
         connect(model, &QAbstractItemModel::layoutChanged, this, &ZelvoList::rebuild);
         connect(model, &QAbstractItemModel::dataChanged, this, &ZelvoList::refreshRows);
@@ -144,34 +144,76 @@ void ZelvoList::updateItemWidget(QGraphicsWidget *widget, const QModelIndex &ind
     item->setSelectable(m_selectionMode == MultiSelection);
 }
 
+QGraphicsWidget *ZelvoList::makeRow(int r)
+{
+    const QModelIndex index = m_model->index(r, 0);
+    QGraphicsWidget *row = createItemWidget(index);
+    if (!row)
+        row = new QGraphicsWidget;  // keeps rows and model rows in step
+    updateItemWidget(row, index);
+    const int clicked = row->metaObject()->indexOfSignal("clicked()");
+    if (clicked >= 0) {
+        static const int slot = staticMetaObject.indexOfSlot("rowWidgetClicked()");
+        QMetaObject::connect(row, clicked, this, slot);
+    }
+    return row;
+}
+
+void ZelvoList::dropRow(QGraphicsWidget *row)
+{
+    // Rows may go from inside a row's own click; they are only taken out of
+    // view here and deleted later.
+    m_layout->removeItem(row);
+    row->hide();
+    row->deleteLater();
+}
+
 void ZelvoList::rebuild()
 {
-    // Rows may be rebuilt from inside a row's own click; the old rows are only
-    // taken out of view here and deleted later.
-    for (QGraphicsWidget *row : m_rows) {
-        m_layout->removeItem(row);
-        row->hide();
-        row->deleteLater();
-    }
+    for (QGraphicsWidget *row : m_rows)
+        dropRow(row);
     m_rows.clear();
     if (m_model) {
         const int rows = m_model->rowCount();
         for (int r = 0; r < rows; ++r) {
-            const QModelIndex index = m_model->index(r, 0);
-            QGraphicsWidget *row = createItemWidget(index);
-            if (!row)
-                continue;
-            updateItemWidget(row, index);
+            QGraphicsWidget *row = makeRow(r);
             m_layout->addItem(row);
             row->show();
-            const int clicked = row->metaObject()->indexOfSignal("clicked()");
-            if (clicked >= 0) {
-                static const int slot = staticMetaObject.indexOfSlot("rowWidgetClicked()");
-                QMetaObject::connect(row, clicked, this, slot);
-            }
             m_rows << row;
         }
     }
+    syncSelectionMarks();
+    updateGeometry();
+}
+
+void ZelvoList::insertRows(const QModelIndex &parent, int first, int last)
+{
+    if (parent.isValid() || !m_model)
+        return;
+    if (first < 0 || first > m_rows.size() || last < first) {
+        rebuild();
+        return;
+    }
+    for (int r = first; r <= last; ++r) {
+        QGraphicsWidget *row = makeRow(r);
+        m_layout->insertItem(r, row);
+        row->show();
+        m_rows.insert(r, row);
+    }
+    syncSelectionMarks();
+    updateGeometry();
+}
+
+void ZelvoList::removeRows(const QModelIndex &parent, int first, int last)
+{
+    if (parent.isValid())
+        return;
+    if (first < 0 || last >= m_rows.size() || last < first) {
+        rebuild();
+        return;
+    }
+    for (int r = last; r >= first; --r)
+        dropRow(m_rows.takeAt(r));
     syncSelectionMarks();
     updateGeometry();
 }

@@ -130,6 +130,11 @@ private slots:
         model.item(0)->setText(QStringLiteral("gamma"));
         QCOMPARE(qobject_cast<ZelvoListItem *>(list->itemWidget(0))->title(), QStringLiteral("gamma"));
         model.appendRow(new QStandardItem(QStringLiteral("delta")));
+        model.insertRow(0, new QStandardItem(QStringLiteral("first")));
+        QCOMPARE(list->rowCount(), 3);
+        QCOMPARE(qobject_cast<ZelvoListItem *>(list->itemWidget(0))->title(), QStringLiteral("first"));
+        QCOMPARE(qobject_cast<ZelvoListItem *>(list->itemWidget(2))->title(), QStringLiteral("delta"));
+        model.removeRow(0);
         QCOMPARE(list->rowCount(), 2);
 
         list->setSelectionMode(ZelvoList::MultiSelection);
