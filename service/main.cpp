@@ -20,6 +20,8 @@
 #include <zelvomessagebox.h>
 
 #include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusReply>
 #include <QDBusError>
 
 #include <cerrno>
@@ -188,6 +190,24 @@ int runDeletion(const QStringList &arguments)
 
 // --- modes -----------------------------------------------------------------
 
+// The bus refuses a name with an error (e.g. the policy denies it) or by
+// leaving it with its owner (another instance runs); either is told.
+bool claimName(QDBusConnection &bus, QString *refusal)
+{
+    const QDBusReply<QDBusConnectionInterface::RegisterServiceReply> reply = bus.interface()->registerService(
+        QLatin1String(serviceName), QDBusConnectionInterface::DontQueueService,
+        QDBusConnectionInterface::DontAllowReplacement);
+    if (!reply.isValid()) {
+        *refusal = reply.error().message();
+        return false;
+    }
+    if (reply.value() != QDBusConnectionInterface::ServiceRegistered) {
+        *refusal = QStringLiteral("the name is owned by another connection");
+        return false;
+    }
+    return true;
+}
+
 // Exports the service at "/request" and claims its bus name; false, logged,
 // when the bus refuses either.
 bool registerService(ZelvoApplication &app)
@@ -202,9 +222,9 @@ bool registerService(ZelvoApplication &app)
                      qUtf8Printable(bus.lastError().message()));
         return false;
     }
-    if (!bus.registerService(QLatin1String(serviceName))) {
-        TK_LOG_ERROR("Failed to register service for Certman DBus service: %s",
-                     qUtf8Printable(bus.lastError().message()));
+    QString refusal;
+    if (!claimName(bus, &refusal)) {
+        TK_LOG_ERROR("Failed to register service for Certman DBus service: %s", qUtf8Printable(refusal));
         return false;
     }
     return true;
