@@ -5,9 +5,9 @@
 #include "privatebus.h"
 #include "temporarydeviceroot.h"
 #include "trustkeepprocess.h"
-#include "uirequest.h"
 
 #include <bastra_certman.h>
+#include <zelvoautomationclient.h>
 
 #include <QFile>
 #include <QtTest>
@@ -50,9 +50,9 @@ bool domainHolds(const char *domain, X509 *cert)
 // Answers the confirmation once it is up.
 bool answerConfirmation(const QString &socket, const QString &button)
 {
-    if (!uiWaitFor(socket, QStringLiteral("dialogButton") + button).value("ok").toBool())
-        return false;
-    return uiRequest(socket, { { "cmd", "answer" }, { "button", button } }).value("ok").toBool();
+    ZelvoAutomationClient ui(socket);
+    return ui.connectToServer(15000) && ui.waitFor(QStringLiteral("dialogButton") + button, 15000)
+        && ui.answer(button);
 }
 
 const char sslAdd[] = "bastra-certman-common-ca::CertCASSLAdd";
@@ -216,12 +216,13 @@ private slots:
         QVERIFY(device.populate());
         TrustkeepProcess trustkeep(device.environment());
         trustkeep.start({ "-d", keyIdText(device.doomed.certificate.data()) });
-        const QString socket = device.bus.automationSocket();
-        QVERIFY(uiWaitFor(socket, QStringLiteral("dialogButtonNo")).value("ok").toBool());
+        ZelvoAutomationClient ui(device.bus.automationSocket());
+        QVERIFY(ui.connectToServer(15000));
+        QVERIFY(ui.waitFor(QStringLiteral("dialogButtonNo"), 15000));
         // The one question shows the certificate it is about.
-        const QByteArray widgets = QJsonDocument(uiRequest(socket, { { "cmd", "widgets" } })).toJson();
+        const QByteArray widgets = QJsonDocument(ui.widgets()).toJson();
         QVERIFY2(widgets.contains("Doomed Cert"), widgets.constData());
-        QVERIFY(uiRequest(socket, { { "cmd", "answer" }, { "button", "No" } }).value("ok").toBool());
+        QVERIFY(ui.answer(QStringLiteral("No")));
         QVERIFY(trustkeep.waitForFinished());
         QCOMPARE(trustkeep.exitCode(), 125);
         QVERIFY(device.shimLines("rm").isEmpty());

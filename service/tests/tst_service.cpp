@@ -6,7 +6,8 @@
 #include "privatebus.h"
 #include "temporarydeviceroot.h"
 #include "trustkeepprocess.h"
-#include "uirequest.h"
+
+#include <zelvoautomationclient.h>
 
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
@@ -42,9 +43,9 @@ struct WindowState {
     int pages = 0;
 };
 
-WindowState windowState(const QString &socket)
+WindowState windowState(ZelvoAutomationClient &ui)
 {
-    const QJsonObject reply = uiRequest(socket, { { "cmd", "pages" } });
+    const QJsonObject reply = ui.pages();
     WindowState state;
     state.ok = reply.value("ok").toBool();
     state.visible = reply.value("visible").toBool();
@@ -52,10 +53,10 @@ WindowState windowState(const QString &socket)
     return state;
 }
 
-bool waitForPages(const QString &socket, int pages)
+bool waitForPages(ZelvoAutomationClient &ui, int pages)
 {
     return QTest::qWaitFor([&] {
-        const WindowState state = windowState(socket);
+        const WindowState state = windowState(ui);
         return state.ok && state.visible && state.pages == pages;
     }, 15000);
 }
@@ -71,6 +72,7 @@ private:
         TemporaryDeviceRoot root;
         PrivateBus bus{ root.path() };
         TrustkeepProcess trustkeep{ bus };
+        ZelvoAutomationClient ui{ bus.automationSocket() };
         QElapsedTimer sinceStart;
 
         bool start()
@@ -79,7 +81,7 @@ private:
                 return false;
             sinceStart.start();
             trustkeep.start({ QStringLiteral("--dbus") });
-            return bus.waitForName(serviceName(), true);
+            return bus.waitForName(serviceName(), true) && ui.connectToServer(15000);
         }
         QDBusPendingCall call(const QString &method, const QVariantList &arguments)
         {
@@ -88,7 +90,7 @@ private:
             message.setArguments(arguments);
             return bus.connection().asyncCall(message, 120000);
         }
-        bool back() { return uiRequest(bus.automationSocket(), { { "cmd", "back" } }).value("ok").toBool(); }
+        bool back() { return ui.back(); }
     };
 
 private slots:
@@ -167,7 +169,7 @@ private slots:
     {
         Service service;
         QVERIFY(service.start());
-        const QString socket = service.bus.automationSocket();
+        ZelvoAutomationClient &socket = service.ui;
         QDBusPendingCall show = service.call("ShowCertificateInfo", { certificateText("held.test") });
         QVERIFY(waitForPages(socket, 1));
 
@@ -192,7 +194,7 @@ private slots:
     {
         Service service;
         QVERIFY(service.start());
-        const QString socket = service.bus.automationSocket();
+        ZelvoAutomationClient &socket = service.ui;
         QDBusPendingCall outer = service.call("ShowCertificateInfo", { certificateText("outer.test") });
         QVERIFY(waitForPages(socket, 1));
         QDBusPendingCall inner = service.call("ShowCertificateInfo", { certificateText("inner.test") });
@@ -239,7 +241,7 @@ private slots:
         QVERIFY2(reply.isValid(), qPrintable(reply.error().message()));
         QVERIFY(!reply.value());
         QVERIFY(service.trustkeep.waitForLog(QStringLiteral("dbusservice(")));
-        const WindowState state = windowState(service.bus.automationSocket());
+        const WindowState state = windowState(service.ui);
         QVERIFY(state.ok);
         QCOMPARE(state.pages, 0);
     }
@@ -278,7 +280,7 @@ private slots:
         Service service;
         QVERIFY(service.start());
         QDBusPendingCall hold = service.call("ShowCertificateInfo", { certificateText("first.test") });
-        QVERIFY(waitForPages(service.bus.automationSocket(), 1));
+        QVERIFY(waitForPages(service.ui, 1));
 
         QProcessEnvironment env = service.bus.environment();
         env.insert(QStringLiteral("ZELVO_AUTOMATION_SOCKET"), service.root.resolve(QStringLiteral("/second.sock")));
