@@ -33,7 +33,7 @@ public:
                               QGraphicsItem *parent = nullptr);
     ~CertificatePasswordDialog() override;
 
-    int type() const;
+    int dialogType() const;
 
     // Shows the dialog and waits; non-zero when the user accepted. A new
     // password is accepted only when both of its fields match. Can be run

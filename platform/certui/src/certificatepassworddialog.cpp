@@ -98,7 +98,7 @@ ZelvoTextEdit *CertificatePasswordDialog::addField(const char *objectName, const
     return field;
 }
 
-int CertificatePasswordDialog::type() const
+int CertificatePasswordDialog::dialogType() const
 {
     return m_type;
 }

@@ -6,6 +6,7 @@
 #include <QFile>
 
 #include <cerrno>
+#include <cstring>
 #include <set>
 #include <utility>
 #include <vector>
@@ -105,19 +106,26 @@ private:
             const char *name = entry->d_name;
             if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
                 continue;
-            QByteArray path = folder;
-            if (!path.endsWith('/'))
-                path += '/';
-            path += name;
-            consider(dirFd, name, entry->d_type, path, pending);
+            consider(dirFd, folder, name, entry->d_type, pending);
         }
         ::closedir(dir);
     }
 
-    void consider(int dirFd, const char *name, unsigned char type, const QByteArray &path,
+    static QByteArray join(const QByteArray &folder, const char *name)
+    {
+        QByteArray path = folder;
+        if (!path.endsWith('/'))
+            path += '/';
+        return path + name;
+    }
+
+    // Most of a home folder is passed over on its name alone: nothing is
+    // allocated or opened for an entry that cannot be a certificate file.
+    void consider(int dirFd, const QByteArray &folder, const char *name, unsigned char type,
                   std::vector<QByteArray> &pending)
     {
-        if (type == DT_UNKNOWN) {
+        const CertificateFile::Format byName = formatOfName(name);
+        if (type == DT_UNKNOWN && (byName != CertificateFile::UnknownFormat || name[0] != '.')) {
             // Some file systems do not fill in the type: ask without
             // following a link.
             struct stat info;
@@ -132,18 +140,23 @@ private:
             struct stat info;
             if (::fstatat(dirFd, name, &info, AT_SYMLINK_NOFOLLOW) == 0
                 && m_seen.insert(FileId(info.st_dev, info.st_ino)).second)
-                pending.push_back(path);
+                pending.push_back(join(folder, name));
             return;
         }
-        if (type != DT_REG && type != DT_LNK)
+        // A link is followed only to a file: readSmallFile refuses a folder.
+        if ((type != DT_REG && type != DT_LNK) || byName == CertificateFile::UnknownFormat)
             return;
-        // Only the extension is checked before the file is opened: most of a
-        // home folder is passed over without any read. A link is followed
-        // only to a file (readSmallFile refuses a folder).
-        const QString decoded = QFile::decodeName(path);
-        const CertificateFile::Format byName = FileFormat::forName(decoded);
-        if (byName != CertificateFile::UnknownFormat && isCertificateFile(path, byName))
-            m_found.insert(decoded);
+        const QByteArray path = join(folder, name);
+        if (isCertificateFile(path, byName))
+            m_found.insert(QFile::decodeName(path));
+    }
+
+    static CertificateFile::Format formatOfName(const char *name)
+    {
+        const char *dot = std::strrchr(name, '.');
+        if (!dot || std::strlen(dot) != 4)
+            return CertificateFile::UnknownFormat;
+        return FileFormat::forName(QString::fromLatin1(dot));
     }
 
     const std::atomic<bool> &m_cancelled;
