@@ -183,6 +183,10 @@ bool PrivateBus::start()
     }
     if (!writeConfiguration() || !writeActivationFile())
         return false;
+    // Other local users reach the bus too, as on a device (the socket itself
+    // is open to everyone).
+    QFile::setPermissions(m_dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
+                                            | QFileDevice::ExeGroup | QFileDevice::ExeOther);
 
     // Activated services inherit the daemon's environment: give it theirs.
     m_daemon.setProcessEnvironment(environment());

@@ -18,6 +18,8 @@
 #include <QRegularExpression>
 #include <QtTest>
 
+#include <unistd.h>
+
 namespace {
 
 const int idleMs = 2000;
@@ -151,6 +153,40 @@ private slots:
         const QDBusMessage properties = callOn("org.freedesktop.DBus.Properties", "GetAll", { serviceName() });
         QCOMPARE(properties.type(), QDBusMessage::ErrorMessage);
         QCOMPARE(properties.errorName(), QStringLiteral("org.freedesktop.DBus.Error.AccessDenied"));
+    }
+
+    // What a program of another user may do: call and introspect the
+    // service, but neither reach its other interfaces nor take its name.
+    void otherUsersMayCallButNotOwn()
+    {
+        if (geteuid() != 0 || QStandardPaths::findExecutable(QStringLiteral("setpriv")).isEmpty())
+            QSKIP("needs root and setpriv to act as another user");
+        Service service;
+        QVERIFY(service.start());
+        auto asNobody = [&](const QStringList &command, QString *output) {
+            QProcess process;
+            process.setProcessEnvironment(service.bus.environment());
+            process.start(QStringLiteral("setpriv"),
+                          QStringList{ "--reuid=65534", "--regid=65534", "--clear-groups" } + command);
+            process.waitForFinished(30000);
+            *output = QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError());
+            return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+        };
+        const QStringList gdbusCall{ "gdbus", "call", "--system", "--dest", serviceName(), "--object-path", "/request",
+                                     "--method" };
+        QString output;
+        QVERIFY2(asNobody(gdbusCall + QStringList{ serviceName() + ".GetPrivateKeyData", QString(40, 'c') }, &output),
+                 qPrintable(output));
+        QCOMPARE(output.trimmed(), QStringLiteral("(-1,)"));
+        QVERIFY2(asNobody({ "gdbus", "introspect", "--system", "--dest", serviceName(), "--object-path", "/request" },
+                          &output), qPrintable(output));
+        QVERIFY(output.contains(QLatin1String("interface com.tavelo.certman")));
+        QVERIFY(!asNobody(gdbusCall + QStringList{ "org.freedesktop.DBus.Properties.GetAll", serviceName() }, &output));
+        QVERIFY2(output.contains(QLatin1String("AccessDenied")), qPrintable(output));
+        QVERIFY(!asNobody({ "dbus-send", "--system", "--print-reply", "--dest=org.freedesktop.DBus",
+                            "/org/freedesktop/DBus", "org.freedesktop.DBus.RequestName",
+                            "string:" + serviceName(), "uint32:4" }, &output));
+        QVERIFY2(output.contains(QLatin1String("AccessDenied")), qPrintable(output));
     }
 
     void idleServiceEndsAboutTwoSecondsAfterStart()
