@@ -106,9 +106,13 @@ int makeFolders(const std::string &path, mode_t mode)
         if (part.empty() || part.back() == '/')
             continue;
         if (::mkdir(part.c_str(), mode) == 0) {
-            // The umask must not loosen or tighten what the store relies on.
+            // The umask must not loosen or tighten what the store relies on,
+            // and the new folder must still be there after a crash.
             if (::chmod(part.c_str(), mode) != 0)
                 return errno;
+            const int synced = syncFolder(folderOf(part));
+            if (synced)
+                return synced;
             continue;
         }
         if (errno != EEXIST)
