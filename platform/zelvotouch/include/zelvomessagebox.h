@@ -5,7 +5,8 @@
 
 // A message with standard buttons (Qt's values: Ok 0x400, Yes 0x4000,
 // No 0x10000, ...). exec() returns the button pressed, or 0 (NoButton) when
-// the box was left without one (back button, reject()).
+// the box was left without one (back button, reject()). The text is plain
+// text: line breaks are "\n", and markup in it is shown as written.
 class ZelvoMessageBox : public ZelvoDialog
 {
     Q_OBJECT

@@ -18,6 +18,9 @@ ZelvoMessageBox::ZelvoMessageBox(const QString &title, const QString &text, QMes
     m_textLabel->setObjectName(QStringLiteral("messageBoxText"));
     m_textLabel->setStyleName(QStringLiteral("MessageBoxText"));
     m_textLabel->setWordWrap(true);
+    // Message texts carry certificate names and other outside data: shown as
+    // written, never read as markup.
+    m_textLabel->setTextFormat(Qt::PlainText);
     setCentralWidget(m_textLabel);
 }
 

@@ -8,6 +8,7 @@
 #include "zelvolabel.h"
 #include "zelvolist.h"
 #include "zelvolistitem.h"
+#include "zelvomessagebox.h"
 #include "zelvotextedit.h"
 #include "zelvowidgetaction.h"
 
@@ -77,6 +78,15 @@ private slots:
         label.setAlignment(Qt::AlignVCenter);
         QCOMPARE(label.alignment() & Qt::AlignVertical_Mask, Qt::Alignment(Qt::AlignVCenter));
         QVERIFY(label.alignment() & Qt::AlignHorizontal_Mask);  // the style's horizontal part stays
+
+        // A certificate name is no markup, whatever it looks like.
+        ZelvoMessageBox box(QStringLiteral("Delete"), QStringLiteral("<b>Evil</b> CA\nline two"));
+        ZelvoLabel *text = nullptr;
+        for (QGraphicsItem *item : box.centralWidget()->childItems())
+            text = text ? text : qobject_cast<ZelvoLabel *>(item->toGraphicsObject());
+        text = text ? text : qobject_cast<ZelvoLabel *>(box.centralWidget());
+        QVERIFY(text);
+        QCOMPARE(text->displayText(), QStringLiteral("<b>Evil</b> CA\nline two"));
     }
 
     void buttonsAndToggles()
