@@ -41,6 +41,7 @@ protected:
 
 private:
     CertificateItem *m_item;
+    QString m_text;
     ZelvoLabel *m_name;
     ZelvoLabel *m_issuer;
     ZelvoLabel *m_validity;

@@ -82,7 +82,11 @@ QString oneLine(const X509_NAME *name)
     if (!bio)
         return QString();
     QString text;
-    if (X509_NAME_print_ex(bio, name, 0, XN_FLAG_RFC2253 & ~ASN1_STRFLGS_ESC_MSB) >= 0) {
+    // RFC 2253 escaping, but in the certificate's own order, with readable
+    // separators and non-ASCII text left as it is.
+    const unsigned long flags = (ASN1_STRFLGS_RFC2253 & ~ASN1_STRFLGS_ESC_MSB) | XN_FLAG_SEP_CPLUS_SPC
+        | XN_FLAG_FN_SN | XN_FLAG_DUMP_UNKNOWN_FIELDS;
+    if (X509_NAME_print_ex(bio, name, 0, flags) >= 0) {
         char *data = nullptr;
         const long length = BIO_get_mem_data(bio, &data);
         if (length > 0 && data)

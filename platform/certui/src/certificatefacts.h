@@ -22,7 +22,7 @@ QString organization(const X509_NAME *name);
 // A short name for a person: common name, else organisation, else the first
 // entry of the name, else empty.
 QString shortName(const X509_NAME *name);
-// The whole name on one line, most specific entry first ("CN=a, O=b").
+// The whole name on one line, in the certificate's order ("C=FI, O=b, CN=a").
 QString oneLine(const X509_NAME *name);
 
 // An ASN.1 time as a UTC date-time; null when it cannot be read.

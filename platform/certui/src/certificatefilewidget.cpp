@@ -105,7 +105,7 @@ void CertificateFileWidget::addRow(int row)
     const QModelIndex at = m_model->index(row, 0);
     auto *container = new QGraphicsWidget;
     auto *line = new QGraphicsLinearLayout(Qt::Horizontal, container);
-    line->setContentsMargins(0, 0, 0, 0);
+    line->setContentsMargins(8, 4, 8, 4);
 
     auto *texts = new QGraphicsLinearLayout(Qt::Vertical);
     auto *pick = new ZelvoButton(at.data(Qt::DisplayRole).toString());
@@ -115,14 +115,15 @@ void CertificateFileWidget::addRow(int row)
     auto *subtitle = new ZelvoLabel;
     subtitle->setTextFormat(Qt::PlainText);
     subtitle->setWordWrap(true);
-    subtitle->setStyleName(QStringLiteral("CommonSubTitleInverted"));
     subtitle->setText(at.data(Qt::ToolTipRole).toString());
+    auto *indent = new QGraphicsLinearLayout(Qt::Vertical);
+    indent->setContentsMargins(20, 0, 0, 8); // under the name, not under the card's edge
+    indent->addItem(subtitle);
     texts->addItem(pick);
-    texts->addItem(subtitle);
+    texts->addItem(indent);
 
     auto *details = new ZelvoButton(uiText("lgd_certman_details", "Details"));
     details->setObjectName(QStringLiteral("details_%1").arg(row));
-    details->setStyleName(QStringLiteral("CommonSmallButtonInverted"));
     details->setProperty(rowProperty, row);
 
     line->addItem(texts);

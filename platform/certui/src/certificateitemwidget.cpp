@@ -15,12 +15,13 @@ CertificateItemWidget::CertificateItemWidget(QGraphicsItem *parent)
     , m_validity(new ZelvoLabel(this))
     , m_down(false)
 {
-    setStyleName(QStringLiteral("CommonItemInverted"));
-    m_name->setStyleName(QStringLiteral("CommonTitleInverted"));
-    m_issuer->setStyleName(QStringLiteral("CommonSubTitleInverted"));
-    m_validity->setStyleName(QStringLiteral("CommonSubTitleInverted"));
+    setStyleName(QStringLiteral("CommonListItemInverted"));
+    // Names come from certificates: never taken as markup. The name is shown
+    // bold through escaped rich text.
+    m_name->setTextFormat(Qt::RichText);
+    m_issuer->setTextFormat(Qt::PlainText);
+    m_validity->setTextFormat(Qt::PlainText);
     for (ZelvoLabel *label : { m_name, m_issuer, m_validity }) {
-        label->setTextFormat(Qt::PlainText);  // names come from certificates
         label->setWordWrap(true);
         label->setAcceptedMouseButtons(Qt::NoButton);
     }
@@ -38,7 +39,8 @@ void CertificateItemWidget::setCertificate(CertificateItem *item)
     m_item = item;
     const QStringList shown = item ? item->attribute(CertificateItem::DisplayStrings).toStringList()
                                    : QStringList();
-    m_name->setText(shown.value(0));
+    m_text = shown.value(0);
+    m_name->setText(m_text.isEmpty() ? QString() : QStringLiteral("<b>%1</b>").arg(m_text.toHtmlEscaped()));
     m_issuer->setText(shown.value(1));
     m_validity->setText(shown.value(2));
     updateGeometry();
@@ -51,7 +53,7 @@ CertificateItem *CertificateItemWidget::certificate() const
 
 QString CertificateItemWidget::text() const
 {
-    return m_name->text();
+    return m_text;
 }
 
 void CertificateItemWidget::click()

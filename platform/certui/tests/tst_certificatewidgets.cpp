@@ -76,6 +76,15 @@ void TestCertificateWidgets::itemWidgetTap()
     QCOMPARE(clicked.count(), 1);
     QCOMPARE(clicked.at(0).at(0).value<CertificateItem *>(), &item);
 
+    // Names from certificates are never taken as markup.
+    Factory::Options marked;
+    marked.commonName = QStringLiteral("A <b>bold</b> & co");
+    const auto odd = Factory::makeSelfSigned(marked);
+    CertificateItem oddItem;
+    QVERIFY(oddItem.setCertificate(odd.certificate.data()));
+    widget.setCertificate(&oddItem);
+    QCOMPARE(widget.text(), marked.commonName);
+
     // Without an item a tap says nothing about an item.
     widget.setCertificate(nullptr);
     tap(&widget);
