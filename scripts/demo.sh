@@ -95,3 +95,8 @@ echo "What the bus did:"
 grep -E 'Activating|activated' "$bus/daemon.log" | sed 's/^dbus-daemon\[[0-9]*\]: /   /' || true
 echo "The service's error log (empty when all went well):"
 grep -E '^[a-z]+\([0-9]+\): ERROR' "$bus/daemon.log" | sed 's/^/   /' || true
+
+# --- the certificate installer --------------------------------------------
+# Sample files in the emulated home, the installer driven through UI
+# automation, and a screenshot of each page in $build/demo-screenshots/.
+"$here/scripts/demo-installer.sh" "$build"
