@@ -93,7 +93,7 @@ QJsonObject ZelvoAutomationClient::transportFailure(const QString &error)
 
 QJsonObject ZelvoAutomationClient::send(const QJsonObject &request, int timeoutMs)
 {
-    if (!isConnected() && !connectToServer())
+    if (!isConnected() && !connectToServer(qMin(timeoutMs, 10000)))
         return m_lastReply;
     m_socket->write(QJsonDocument(request).toJson(QJsonDocument::Compact) + '\n');
     if (!m_socket->waitForBytesWritten(timeoutMs))

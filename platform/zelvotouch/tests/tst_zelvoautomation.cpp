@@ -309,6 +309,24 @@ private slots:
         QVERIFY(QFile::exists(path));
     }
 
+    void clientWithoutAProgram()
+    {
+        QTemporaryDir dir;
+        ZelvoAutomationClient ui(dir.filePath(QStringLiteral("nobody.sock")));
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(!ui.connectToServer(300));
+        QVERIFY(clock.elapsed() < 5000);
+        QVERIFY(ui.lastError().contains(QLatin1String("could not connect")));
+        // Fails as a reply, never hangs.
+        QCOMPARE(ui.send({{"cmd", "pages"}}, 300).value("ok").toBool(), false);
+
+        const QJsonObject listing{{"widgets", QJsonArray{QJsonObject{{"objectName", "a"}, {"text", "A"}}}}};
+        QCOMPARE(ZelvoAutomationClient::findWidget(listing, QStringLiteral("a")).value("text").toString(),
+                 QStringLiteral("A"));
+        QVERIFY(!ZelvoAutomationClient::hasWidget(listing, QStringLiteral("b")));
+    }
+
     void endToEndWithTheSampleProgram()
     {
         QTemporaryDir dir;

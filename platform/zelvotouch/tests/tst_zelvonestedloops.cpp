@@ -168,6 +168,16 @@ private slots:
         QVERIFY(ZelvoApplication::applicationWindows().isEmpty());
     }
 
+    void windowDeletedWhileABoxWaits()
+    {
+        auto *window = new ZelvoApplicationWindow;
+        ZelvoMessageBox box(QStringLiteral("Orphaned"), QMessageBox::Ok);
+        QTimer::singleShot(0, this, [window]() { delete window; });
+        QCOMPARE(box.exec(window), int(QMessageBox::NoButton));
+        QVERIFY(!box.isOnDisplay());
+        QVERIFY(!box.scene());  // left the scene, not deleted with it
+    }
+
     void dialogDeletedWhileRunning()
     {
         ZelvoApplicationWindow window;

@@ -1,6 +1,10 @@
 #include "zelvoapplication.h"
 #include "zelvoapplicationpage.h"
 #include "zelvoapplicationwindow.h"
+#include "zelvobutton.h"
+
+#include <QGraphicsScene>
+#include <QGraphicsSceneMouseEvent>
 
 #include <QPointer>
 #include <QSignalSpy>
@@ -183,6 +187,51 @@ private slots:
         ZelvoApplication::closeAllWindows();
         QVERIFY(!window.isVisible());
         QCOMPARE(window.currentPage(), p);  // hiding keeps the pages
+    }
+
+    void centralWidgets()
+    {
+        ZelvoApplicationPage p;
+        QGraphicsWidget *made = p.centralWidget();  // made on first use
+        QVERIFY(made);
+        QCOMPARE(p.centralWidget(), made);
+        QPointer<QGraphicsWidget> old = made;
+        auto *replacement = new QGraphicsWidget;
+        p.setCentralWidget(replacement);
+        QVERIFY(old.isNull());  // the page owned it
+        QCOMPARE(p.centralWidget(), replacement);
+        p.setCentralWidget(nullptr);
+        QVERIFY(p.centralWidget() != nullptr);
+    }
+
+    void dragScrollsInsteadOfTapping()
+    {
+        ZelvoApplicationWindow window;
+        ZelvoApplicationPage *p = page(QStringLiteral("drag"));
+        auto *content = new QGraphicsWidget;
+        content->setPreferredSize(480, 3000);
+        auto *button = new ZelvoButton(QStringLiteral("Under the finger"), content);
+        button->setGeometry(0, 100, 480, 60);
+        p->setCentralWidget(content);
+        p->appear(&window);
+        QCoreApplication::processEvents();
+        QSignalSpy clicked(button, &ZelvoButton::clicked);
+
+        auto send = [&](QEvent::Type type, QPointF at, Qt::MouseButtons buttons) {
+            QGraphicsSceneMouseEvent event(type);
+            event.setButton(type == QEvent::GraphicsSceneMouseMove ? Qt::NoButton : Qt::LeftButton);
+            event.setButtons(buttons);
+            event.setScenePos(at);
+            event.setButtonDownScenePos(Qt::LeftButton, QPointF(240, 64 + 130));
+            QCoreApplication::sendEvent(window.scene(), &event);
+        };
+        send(QEvent::GraphicsSceneMousePress, QPointF(240, 64 + 130), Qt::LeftButton);
+        send(QEvent::GraphicsSceneMouseMove, QPointF(240, 64 + 100), Qt::LeftButton);
+        send(QEvent::GraphicsSceneMouseMove, QPointF(240, 64 + 30), Qt::LeftButton);
+        send(QEvent::GraphicsSceneMouseRelease, QPointF(240, 64 + 30), Qt::NoButton);
+        QCOMPARE(clicked.count(), 0);
+        QCOMPARE(p->scrollPosition(), 100.0);
+        QVERIFY(!button->isDown());
     }
 
     void longContentScrollsIntoView()

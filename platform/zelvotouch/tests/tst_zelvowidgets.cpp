@@ -9,6 +9,8 @@
 #include "zelvolist.h"
 #include "zelvolistitem.h"
 #include "zelvomessagebox.h"
+#include "zelvoprogressindicator.h"
+#include "zelvoseparator.h"
 #include "zelvotextedit.h"
 #include "zelvowidgetaction.h"
 
@@ -223,6 +225,72 @@ private slots:
         field->setText(QStringLiteral("0123456789"));
         QCOMPARE(field->text(), QStringLiteral("01234567"));
         QVERIFY(changed.count() >= 4);
+    }
+
+    void spinnerSpinsOnlyWhenSeen()
+    {
+        ZelvoApplicationWindow window;
+        auto *spinner = new ZelvoProgressIndicator;
+        spinner->setStyleName(QStringLiteral("CommonLargeSpinnerInverted"));
+        spinner->setUnknownDuration(true);
+        QCOMPARE(spinner->viewType(), QStringLiteral("spinner"));
+        QVERIFY(spinner->isRunning());
+        ZelvoApplicationPage *page = pageWith(&window, {spinner});
+        const qreal start = spinner->spinnerAngle();
+        QTRY_VERIFY(spinner->spinnerAngle() != start);
+        // The large spinner is sized by the theme.
+        QVERIFY(spinner->effectiveSizeHint(Qt::PreferredSize).width() >= 80);
+
+        spinner->hide();
+        QCoreApplication::processEvents();
+        const qreal hidden = spinner->spinnerAngle();
+        QTest::qWait(150);
+        QCOMPARE(spinner->spinnerAngle(), hidden);
+        spinner->show();
+        spinner->setRunning(false);
+        QTest::qWait(150);
+        QCOMPARE(spinner->spinnerAngle(), hidden);
+
+        auto *bar = new ZelvoProgressIndicator(page->centralWidget(), QStringLiteral("bar"));
+        bar->setRange(10, 0);  // reversed: taken in order
+        QCOMPARE(bar->minimum(), 0);
+        bar->setValue(50);
+        QCOMPARE(bar->value(), 10);
+    }
+
+    void spacersAndSeparators()
+    {
+        ZelvoStylableWidget spacer;
+        spacer.setStyleName(QStringLiteral("CommonSpacer"));
+        ZelvoStylableWidget large;
+        large.setStyleName(QStringLiteral("CommonLargeSpacer"));
+        QVERIFY(spacer.effectiveSizeHint(Qt::PreferredSize).height() > 0);
+        QVERIFY(large.effectiveSizeHint(Qt::PreferredSize).height() > spacer.effectiveSizeHint(Qt::PreferredSize).height());
+
+        ZelvoSeparator line;
+        line.setStyleName(QStringLiteral("CommonHeaderDividerInverted"));
+        QVERIFY(line.effectiveSizeHint(Qt::PreferredSize).height() >= 1);
+        QCOMPARE(line.sizePolicy().horizontalPolicy(), QSizePolicy::Expanding);
+        line.setOrientation(Qt::Vertical);
+        QCOMPARE(line.sizePolicy().verticalPolicy(), QSizePolicy::Expanding);
+    }
+
+    void comboBoxIndexBookkeeping()
+    {
+        ZelvoComboBox combo;
+        QCOMPARE(combo.currentIndex(), -1);
+        QVERIFY(combo.currentText().isEmpty());
+        combo.addItems({QStringLiteral("a"), QStringLiteral("b")});
+        combo.setCurrentIndex(1);
+        combo.insertItem(0, QStringLiteral("z"));  // the current entry moves down with its text
+        QCOMPARE(combo.currentIndex(), 2);
+        QCOMPARE(combo.currentText(), QStringLiteral("b"));
+        combo.removeItem(2);                        // the current entry goes
+        QCOMPARE(combo.currentIndex(), 1);
+        combo.clear();
+        QCOMPARE(combo.currentIndex(), -1);
+        combo.showPopup();  // nowhere to show it: harmless
+        QVERIFY(!combo.popup());
     }
 
     void menuActions()
