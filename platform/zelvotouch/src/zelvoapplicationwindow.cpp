@@ -13,6 +13,7 @@
 #include "zelvotheme.h"
 #include "zelvowindowregistry.h"
 
+#include <QCoreApplication>
 #include <QGraphicsScene>
 #include <QPainter>
 #include <QPointer>
@@ -52,6 +53,7 @@ ZelvoApplicationWindow::ZelvoApplicationWindow(QWidget *parent)
     , m_navigationBar(new ZelvoNavigationBar(m_root))
 {
     setObjectName(QStringLiteral("zelvoApplicationWindow"));
+    setWindowTitle(QCoreApplication::applicationName());
     qRegisterMetaType<ZelvoApplicationPage *>();
     auto *scene = new QGraphicsScene(this);
     setScene(scene);
