@@ -32,13 +32,6 @@ DBusService::~DBusService() = default;
 // the key and domain operations; until those land each answers its failure
 // value, but already holds the idle timer as the finished method will.
 
-bool DBusService::CheckCertificate(const QString &x509)
-{
-    ServiceTimeoutHold hold(m_idleTimer);
-    Q_UNUSED(x509);
-    return false;
-}
-
 QString DBusService::GetPrivateKey(const QString &keyId, const QString &creds)
 {
     ServiceTimeoutHold hold(m_idleTimer);

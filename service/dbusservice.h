@@ -7,8 +7,12 @@
 #include <QStringList>
 #include <QVariantMap>
 
+#include <optional>
+
 class CertificateItem;
+class QByteArray;
 class QCoreApplication;
+class QSqlQuery;
 class ServiceTimeout_p;
 
 // The object behind "/request": every method of the com.tavelo.certman
@@ -44,6 +48,18 @@ protected slots:
     void _showDetailsPage(CertificateItem *cert);
 
 private:
+    // The server check (dbusservice_trust.cpp). Runs the lookup of the
+    // records of one subject common name, oldest first, and stands query on
+    // the first; false when there is none or the statement fails.
+    bool _selectCertificates(const QString &commonName, QSqlQuery &query);
+    // The three questions; each records the answer and returns whether the
+    // user trusts the certificate. A lapsed record of the same certificate
+    // (lapsedId) is renewed in place instead of getting a second record.
+    bool _installNewDialog(CertificateItem *item, const QByteArray &der,
+                           std::optional<qint64> lapsedId = std::nullopt);
+    bool _installChangedDialog(CertificateItem *oldItem, CertificateItem *newItem, const QByteArray &der, qint64 id);
+    bool _installExpiredDialog(CertificateItem *item, qint64 id);
+
     QCoreApplication *m_application;
     ServiceTimeout_p *m_idleTimer;
 };
