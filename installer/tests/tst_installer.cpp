@@ -395,6 +395,38 @@ private slots:
         QVERIFY(keyRows(root).isEmpty());
     }
 
+    // A domain that cannot take the certificate, and one that already holds
+    // it, are logged and passed over; the other domains are served.
+    void storeFailuresAreLoggedAndPassedOver()
+    {
+        TemporaryDeviceRoot root;
+        const Issued ca = CertificateFactory::makeCa(QStringLiteral("Stubborn Root CA"));
+        put(root, QStringLiteral("stubborn.pem"), pem({ ca }));
+        QVERIFY(CertificateFactory::writeFile(root.privateDomainFolder(QStringLiteral("ssl-ca")), "not a folder"));
+        bastra_domain wifi = nullptr;
+        QCOMPARE(bastra_certman_open_domain("wifi-ca", BASTRA_DOMAIN_PRIVATE, &wifi), 0);
+        QCOMPARE(bastra_certman_add_cert(wifi, ca.certificate.data()), 0);
+        bastra_certman_close_domain(wifi);
+
+        InstallerRun run(root);
+        QVERIFY(run.start());
+        pickAndInstall(run, { 0 });
+        choosePurposes(run, { "ssl", "wifi", "smime" });
+        QVERIFY(run.ui().back());
+        QCOMPARE(run.exitStatus(), 0);
+
+        const QStringList log = run.process().logLines();
+        // A file where the ssl-ca folder belongs (ENOTDIR), and a certificate
+        // already present in wifi-ca (EEXIST).
+        for (const QString &expected : { QStringLiteral("failed adding certificate to 'ssl-ca' (20)"),
+                                         QStringLiteral("failed adding certificate to 'wifi-ca' (17)") }) {
+            const QRegularExpression line(QStringLiteral("^certificateinstaller\\(\\d+\\): ERROR commitSettings: ")
+                                          + QRegularExpression::escape(expected) + QLatin1Char('$'));
+            QVERIFY2(!log.filter(line).isEmpty(), qPrintable(log.join(QLatin1Char('\n'))));
+        }
+        QCOMPARE(domainsHolding(ca.certificate.data()), (QStringList{ "wifi-ca", "smime-ca" }));
+    }
+
     // A user certificate with its key (PKCS#12), preference "no action",
     // purposes wifi and smime: the key record serves both user domains and
     // holds the key; the certificate is in both domains.
