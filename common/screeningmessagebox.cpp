@@ -3,7 +3,6 @@
 #include "mousegrab.h"
 
 #include <certificateitem.h>
-#include <zelvolabel.h>
 #include <zelvolocale.h>
 #include <zelvomessagebox.h>
 
@@ -36,19 +35,6 @@ BoxText boxText(ScreeningMessageBox::Kind kind)
              QMessageBox::Yes | QMessageBox::No };
 }
 
-// The certificate's name comes from whoever made the certificate: it is shown
-// as it is written, never read as markup.
-void showTextPlain(QGraphicsItem *item)
-{
-    for (QGraphicsItem *child : item->childItems()) {
-        if (auto *label = qobject_cast<ZelvoLabel *>(child->toGraphicsObject())) {
-            if (label->objectName() == QLatin1String("messageBoxText"))
-                label->setTextFormat(Qt::PlainText);
-        }
-        showTextPlain(child);
-    }
-}
-
 } // namespace
 
 ZelvoMessageBox *ScreeningMessageBox::create(Kind kind, const CertificateItem &item)
@@ -60,7 +46,6 @@ ZelvoMessageBox *ScreeningMessageBox::create(Kind kind, const CertificateItem &i
     body = kind == NotYetValid ? body.arg(certificateName(item), startDate(item)) : body.arg(certificateName(item));
     auto *box = new ZelvoMessageBox(ZelvoLocale::trId(text.titleId), body, text.buttons);
     box->setObjectName(QLatin1String(text.objectName));
-    showTextPlain(box);
     return box;
 }
 
