@@ -1,21 +1,28 @@
 #include "dbusservice.h"
 
 #include "pagewait.h"
+#include "pkey.h"
 #include "servicetimeout.h"
 #include "servicetimeouthold.h"
 
 #include <bastra_certman.h>
 #include <bastra_crypto.h>
+#include <certificatedetailswidget.h>
 #include <certificateitem.h>
 #include <log.h>
+#include <purposetable.h>
 #include <zelvoapplication.h>
 #include <zelvoapplicationwindow.h>
-#include <zelvolabel.h>
 
 #include <QCoreApplication>
+#include <QSqlError>
+#include <QSqlQuery>
 
+#include <openssl/crypto.h>
+#include <openssl/err.h>
 #include <openssl/x509.h>
 
+#include <cerrno>
 #include <memory>
 
 DBusService::DBusService(QCoreApplication *application)
@@ -32,52 +39,6 @@ DBusService::~DBusService() = default;
 // the key and domain operations; until those land each answers its failure
 // value, but already holds the idle timer as the finished method will.
 
-QString DBusService::GetPrivateKey(const QString &keyId, const QString &creds)
-{
-    ServiceTimeoutHold hold(m_idleTimer);
-    Q_UNUSED(keyId);
-    Q_UNUSED(creds);
-    return QString();
-}
-
-// Only reads a record and never asks the user, so it leaves the idle timer
-// alone: answering it does not extend the service's life.
-int DBusService::GetPrivateKeyData(const QString &keyId)
-{
-    Q_UNUSED(keyId);
-    return -1;
-}
-
-bool DBusService::ChangePrivateKeyPassword(const QString &key_id)
-{
-    ServiceTimeoutHold hold(m_idleTimer);
-    Q_UNUSED(key_id);
-    return false;
-}
-
-bool DBusService::InstallCertificateToDomains(const QString &cert, const QStringList &domains)
-{
-    ServiceTimeoutHold hold(m_idleTimer);
-    Q_UNUSED(cert);
-    Q_UNUSED(domains);
-    return false;
-}
-
-bool DBusService::DeleteCertificateFromDomains(const QString &key, const QStringList &domains)
-{
-    ServiceTimeoutHold hold(m_idleTimer);
-    Q_UNUSED(key);
-    Q_UNUSED(domains);
-    return false;
-}
-
-QVariantMap DBusService::LoadCertificatesFromDomains(const QStringList &domains)
-{
-    ServiceTimeoutHold hold(m_idleTimer);
-    Q_UNUSED(domains);
-    return QVariantMap();
-}
-
 namespace {
 
 struct CryptoBufferFree {
@@ -86,8 +47,211 @@ struct CryptoBufferFree {
 struct X509Free {
     void operator()(X509 *cert) const { X509_free(cert); }
 };
+using CryptoBuffer = std::unique_ptr<unsigned char, CryptoBufferFree>;
+using X509Holder = std::unique_ptr<X509, X509Free>;
+
+// Base64 text as bytes; *length is the decoder's result (negative on failure,
+// when the buffer is null).
+CryptoBuffer decodeBase64(const QByteArray &text, int *length)
+{
+    unsigned char *decoded = nullptr;
+    *length = base64_decode(text.constData(), &decoded);
+    return CryptoBuffer(decoded);
+}
+
+QString encodeBase64(const unsigned char *data, size_t length)
+{
+    char *text = base64_encode(data, length);
+    const QString encoded = QString::fromLatin1(text);
+    bastra_crypto_free(text);
+    return encoded;
+}
+
+const int alreadyPresent = EEXIST;   // the store's answer for a certificate it holds
+
+// The shared domains are read-only to the store, so they are opened as such.
+int openFlagFor(const QString &domain)
+{
+    return domain == QLatin1String("common-ca") || domain == QLatin1String("codesigning") ? 1 : 0;
+}
+
+QString reportedNameFor(const QString &domain)
+{
+    return domain.startsWith(QLatin1String("codesigning")) ? QStringLiteral("common-codesigning-ca") : domain;
+}
 
 } // namespace
+
+bool DBusService::InstallCertificateToDomains(const QString &cert, const QStringList &domains)
+{
+    std::unique_ptr<CertificateItem> item(new CertificateItem);
+    QStringList removal;
+    ServiceTimeoutHold hold(m_idleTimer);
+
+    int length = 0;
+    const CryptoBuffer buffer = decodeBase64(cert.toLatin1(), &length);
+    if (!buffer) {
+        TK_LOG_ERROR("%s: failed to base64-decode certificate (%d)", "InstallCertificateToDomains", length);
+        return false;
+    }
+
+    const unsigned char *cursor = buffer.get();
+    X509Holder certificate(d2i_X509(nullptr, &cursor, length));
+    if (certificate) {
+        // Plain DER: only the certificate goes in; no key, no removal.
+        if (!item->setCertificate(certificate.get())) {
+            TK_LOG_ERROR("%s: cert is a PEM image, but could not create a copy of it", "InstallCertificateToDomains");
+            return false;
+        }
+        certificate.reset();
+        return _installCertToDomains(item.get(), domains);
+    }
+
+    const QByteArray image(reinterpret_cast<const char *>(buffer.get()), length);
+    if (!CertificateItem::Deserialize(*item, image)) {
+        TK_LOG_ERROR("%s: could not deserialize certificate", "InstallCertificateToDomains");
+        return false;
+    }
+    // The key first: a key that cannot be recorded leaves every domain as it was.
+    if (item->hasKey && !PKey::Install(item.get(), domains))
+        return false;
+    if (!_installCertToDomains(item.get(), domains))
+        return false;
+
+    // The purposes the certificate held before and no longer has.
+    const QString suffix = Purposes::domainSuffix(item->isCA);
+    for (const QString &purpose : qAsConst(item->purposes)) {
+        const QString domain = purpose + suffix;
+        if (!domains.contains(domain, Qt::CaseSensitive))
+            removal << domain;
+    }
+    if (!removal.isEmpty())
+        DeleteCertificateFromDomains(item->keyId, removal);
+    return true;
+}
+
+bool DBusService::_installCertToDomains(CertificateItem *item, const QStringList &domains)
+{
+    for (const QString &domain : domains) {
+        Purposes::useCredentialsFor(domain, DomainAccess::Add);
+        bastra_domain handle = nullptr;
+        const int opened = bastra_certman_open_domain(domain.toLatin1().constData(), 0, &handle);
+        if (opened != 0) {
+            TK_LOG_ERROR("%s: failed opening domain %s (%d)", "_installCertToDomains", qUtf8Printable(domain), opened);
+            return false;
+        }
+        const int added = bastra_certman_add_cert(handle, item->cert);
+        if (added != 0)
+            TK_LOG_ERROR("%s: failed adding certificate to '%s' (%d)", "_installCertToDomains",
+                         qUtf8Printable(domain), added);
+        bastra_certman_close_domain(handle);
+        if (added != 0 && added != alreadyPresent)
+            return false;
+    }
+    return true;
+}
+
+bool DBusService::DeleteCertificateFromDomains(const QString &key, const QStringList &domains)
+{
+    ServiceTimeoutHold hold(m_idleTimer);
+
+    bastra_key_id keyId;
+    if (bastra_certman_str_to_key_id(key.toLatin1().constData(), &keyId) != 0) {
+        TK_LOG_ERROR("%s: '%s' is not a valid certificate key id (%s)", "DeleteCertificateFromDomains",
+                     qUtf8Printable(key), bastra_crypto_last_error_str());
+        return false;
+    }
+    for (const QString &domain : domains) {
+        Purposes::useCredentialsFor(domain, DomainAccess::Remove);
+        bastra_domain handle = nullptr;
+        const int opened = bastra_certman_open_domain(domain.toLatin1().constData(), 0, &handle);
+        if (opened != 0) {
+            TK_LOG_ERROR("%s: failed opening domain %s (%d)", "DeleteCertificateFromDomains",
+                         qUtf8Printable(domain), opened);
+            return false;
+        }
+        const int removed = bastra_certman_rm_cert(handle, &keyId);
+        if (removed != 0)
+            TK_LOG_ERROR("%s: failed removing cert (%d)", "DeleteCertificateFromDomains", removed);
+        bastra_certman_close_domain(handle);
+        if (removed != 0)
+            return false;
+    }
+
+    PKey record(key);
+    if (!record.isInstalled())
+        return true;
+    return record.subtractDomains(domains);
+}
+
+QVariantMap DBusService::LoadCertificatesFromDomains(const QStringList &domains)
+{
+    QVariantMap certificates;
+    QStringList list;
+    QSqlQuery query;
+    ServiceTimeoutHold hold(m_idleTimer);
+
+    for (const QString &domain : domains) {
+        bastra_domain handle = nullptr;
+        const int opened = bastra_certman_open_domain(domain.toLatin1().constData(), openFlagFor(domain), &handle);
+        if (opened != 0) {
+            TK_LOG_ERROR("%s: failed opening domain %s (%d)", "LoadCertificatesFromDomains",
+                         qUtf8Printable(domain), opened);
+            continue;
+        }
+        const int iterated = bastra_certman_iterate_certs(handle, add_to_list, &list);
+        if (iterated != 0)
+            TK_LOG_ERROR("bastra_certman_iterate_certs (%d)", iterated);
+        const int closed = bastra_certman_close_domain(handle);
+        if (closed != 0)
+            TK_LOG_ERROR("bastra_certman_close_domain (%d)", closed);
+
+        // One entry per certificate and domain: a certificate in two domains
+        // is listed twice under the same key.
+        const QString reported = reportedNameFor(domain);
+        for (const QString &text : qAsConst(list))
+            certificates.insertMulti(text, reported);
+        list.clear();
+    }
+
+    if (!_selectAllCertificates(query)) {
+        TK_LOG_ERROR("Failed to execute a query to the DB: %s", qUtf8Printable(query.lastError().text()));
+    } else {
+        for (; query.isValid(); query.next()) {
+            const QByteArray der = query.value(5).toByteArray();
+            if (!der.isEmpty())
+                list << encodeBase64(reinterpret_cast<const unsigned char *>(der.constData()), size_t(der.size()));
+        }
+        for (const QString &text : qAsConst(list))
+            certificates.insertMulti(text, QStringLiteral("server"));
+    }
+    return certificates;
+}
+
+int DBusService::add_to_list(int index, X509 *cert, void *user)
+{
+    Q_UNUSED(index);
+    auto *list = static_cast<QStringList *>(user);
+    unsigned char *der = nullptr;
+    const int length = i2d_X509(cert, &der);
+    if (length > 0 && der) {
+        *list << encodeBase64(der, size_t(length));
+        OPENSSL_free(der);
+        return 0;
+    }
+    OPENSSL_free(der);
+    TK_LOG_ERROR("%s: failed to der-encode certificate (%s)", "add_to_list", ERR_error_string(ERR_get_error(), nullptr));
+    return -1;
+}
+
+bool DBusService::_selectAllCertificates(QSqlQuery &query)
+{
+    query.prepare(QStringLiteral("SELECT * FROM certificates"));
+    if (!query.exec())
+        return false;
+    query.first();
+    return true;
+}
 
 // Held for its whole run: the details page waits for the user, and an idle
 // timer left running would end the service under the open page.
@@ -95,19 +259,19 @@ bool DBusService::ShowCertificateInfo(const QString &x509)
 {
     ServiceTimeoutHold hold(m_idleTimer);
 
-    unsigned char *decoded = nullptr;
-    const int length = base64_decode(x509.toUtf8().constData(), &decoded);
-    std::unique_ptr<unsigned char, CryptoBufferFree> buffer(decoded);
+    int length = 0;
+    const CryptoBuffer buffer = decodeBase64(x509.toUtf8(), &length);
     if (!buffer) {
         TK_LOG_ERROR("%s: failed to base64-decode certificate (%d)", "ShowCertificateInfo", length);
         return false;
     }
     const unsigned char *cursor = buffer.get();
-    std::unique_ptr<X509, X509Free> certificate(d2i_X509(nullptr, &cursor, length));
+    const X509Holder certificate(d2i_X509(nullptr, &cursor, length));
     if (!certificate) {
         TK_LOG_ERROR("%s: the data is not a DER certificate", "ShowCertificateInfo");
         return false;
     }
+    // A certificate the store cannot name is not one to show the user.
     char nickname[80];
     const int nicknameResult = bastra_certman_get_nickname(certificate.get(), nickname, sizeof nickname);
     if (nicknameResult != 0) {
@@ -132,8 +296,8 @@ bool DBusService::ShowCertificateInfo(const QString &x509)
 void DBusService::_showDetailsPage(CertificateItem *cert)
 {
     PageWait wait(this);
-    auto *details = new ZelvoLabel(cert->attribute(CertificateItem::DisplayStrings).toStringList().join(QStringLiteral("<br>")));
-    details->setWordWrap(true);
+    auto *details = new CertificateDetailsWidget;
+    details->setCertificate(cert);
     wait.page()->setCentralWidget(details);
     wait.exec(ZelvoSceneWindow::DestroyWhenDone);
 }

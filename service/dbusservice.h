@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <QVariantMap>
 
+#include <openssl/types.h>
+
 #include <optional>
 
 class CertificateItem;
@@ -48,6 +50,16 @@ protected slots:
     void _showDetailsPage(CertificateItem *cert);
 
 private:
+    // Adds the item's certificate to each domain in turn under the domain's
+    // adding token; stops at the first domain that fails.
+    bool _installCertToDomains(CertificateItem *item, const QStringList &domains);
+    // Store callback of the domain listing: appends the Base64 DER of each
+    // certificate to the QStringList behind user.
+    static int add_to_list(int index, X509 *cert, void *user);
+    // Runs "SELECT * FROM certificates" on query and stands it on the first
+    // row; false when the statement fails.
+    static bool _selectAllCertificates(QSqlQuery &query);
+
     // The server check (dbusservice_trust.cpp). Runs the lookup of the
     // records of one subject common name, oldest first, and stands query on
     // the first; false when there is none or the statement fails.

@@ -1,0 +1,110 @@
+#define TK_LOG_SOURCE "dbusservice"
+
+// The service's key methods: handing out a private key encrypted for a
+// credential token, telling a key's authorization preference, and letting
+// the user change a stored key's password. Every dialog comes from PKey.
+
+#include "dbusservice.h"
+
+#include "pkey.h"
+#include "servicetimeouthold.h"
+
+#include <bastra_certman.h>
+#include <bastra_crypto.h>
+#include <log.h>
+#include <purposetable.h>
+
+#include <QByteArray>
+
+#include <openssl/x509.h>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+// What the caller decrypts when no key could be had. A failure looks like a
+// success on the bus, so nobody watching learns which keys exist.
+const QByteArray retrievalFailure = QByteArrayLiteral("Could not retrieve key");
+
+// The domain name is built in a buffer of this size.
+const size_t domainNameSize = 256;
+const size_t longestDomainPrefix = 250;
+
+} // namespace
+
+QString DBusService::GetPrivateKey(const QString &keyId, const QString &creds)
+{
+    QString reply;
+    QByteArray payload = retrievalFailure;
+    ServiceTimeoutHold hold(m_idleTimer);
+
+    bastra_key_id id;
+    if (bastra_certman_str_to_key_id(keyId.toUtf8().constData(), &id) != 0) {
+        TK_LOG_ERROR("%s: unable to parse a key id %s", "GetPrivateKey", qUtf8Printable(keyId));
+    } else {
+        bool found = false;
+        for (const PurposeEntry *entry = purposeTable; entry->domainPrefix && !found; ++entry) {
+            const char *prefix = entry->domainPrefix;
+            if (std::strlen(prefix) > longestDomainPrefix) {
+                TK_LOG_ERROR("%s: too long cert domain %s", "GetPrivateKey", prefix);
+                continue;
+            }
+            char name[domainNameSize];
+            std::snprintf(name, sizeof name, "%s-user", prefix);
+
+            bastra_domain handle = nullptr;
+            const int opened = bastra_certman_open_domain(name, 0, &handle);
+            if (opened != 0) {
+                TK_LOG_ERROR("%s: failed opening domain %s (%d)", "GetPrivateKey", prefix, opened);
+                continue;
+            }
+            X509 *certificate = nullptr;
+            const int loaded = bastra_certman_load_cert(handle, &id, &certificate);
+            const int closed = bastra_certman_close_domain(handle);
+            if (closed != 0)
+                TK_LOG_ERROR("bastra_certman_close_domain (%d)", closed);
+
+            if (loaded == 0) {
+                X509_free(certificate);
+                found = true;
+                PKey key(keyId);
+                QByteArray der;
+                payload = key.retrieve(der) ? der : retrievalFailure;
+            } else if (loaded != 2) {
+                TK_LOG_ERROR("%s: failed loading cert from %s (%d)", "GetPrivateKey", prefix, loaded);
+            }
+        }
+        if (!found)
+            TK_LOG_ERROR("%s: cert not found", "GetPrivateKey");
+    }
+
+    unsigned char *cipher = nullptr;
+    size_t cipherLength = 0;
+    const int encrypted = bastra_crypto_encrypt(payload.constData(), size_t(payload.size()),
+                                                creds.toUtf8().constData(), &cipher, &cipherLength);
+    if (encrypted == 0) {
+        char *text = base64_encode(cipher, cipherLength);
+        reply = QString::fromLatin1(text);
+        bastra_crypto_free(text);
+        bastra_crypto_free(cipher);
+    } else {
+        TK_LOG_ERROR("%s: could not encrypt the reply for the token (%d)", "GetPrivateKey", encrypted);
+    }
+    return reply;
+}
+
+// Only reads a record and never asks the user, so it leaves the idle timer
+// alone: answering it does not extend the service's life.
+int DBusService::GetPrivateKeyData(const QString &keyId)
+{
+    PKey key(keyId);
+    return key.authorizationPreference();
+}
+
+bool DBusService::ChangePrivateKeyPassword(const QString &key_id)
+{
+    ServiceTimeoutHold hold(m_idleTimer);
+    PKey key(key_id);
+    return key.changePassword();
+}
