@@ -16,6 +16,7 @@
 #include <zelvoseparator.h>
 
 #include <QEventLoop>
+#include <QGraphicsWidget>
 
 namespace {
 

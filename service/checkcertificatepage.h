@@ -10,7 +10,6 @@ class ButtonAdvertiser;
 class CertificateItem;
 class CertificateItemWidget;
 class QEventLoop;
-class QGraphicsWidget;
 class ZelvoApplicationPage;
 class ZelvoButton;
 class ZelvoLinearLayoutPolicy;

@@ -88,7 +88,6 @@ public:
     bool isValid() const { return m_root.isValid() && m_bus.isRunning(); }
     QString errorString() const { return m_bus.errorString(); }
     const TemporaryDeviceRoot &root() const { return m_root; }
-    QString socket() const { return m_bus.automationSocket(); }
 
     // For the service processes started from now on.
     void setEnvironment(const QString &name, const QString &value) { m_environment.insert(name, value); }
