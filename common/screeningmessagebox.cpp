@@ -1,6 +1,5 @@
 #include "screeningmessagebox.h"
 
-#include "mousegrab.h"
 
 #include <certificateitem.h>
 #include <zelvolocale.h>
@@ -52,8 +51,6 @@ ZelvoMessageBox *ScreeningMessageBox::create(Kind kind, const CertificateItem &i
 bool ScreeningMessageBox::ask(Kind kind, const CertificateItem &item)
 {
     QScopedPointer<ZelvoMessageBox, QScopedPointerDeleteLater> box(create(kind, item));
-    // Raised from the tap that asked for the installation.
-    MouseGrab::release();
     const int answer = box->exec();
     return kind != Corrupt && answer == QMessageBox::Yes;
 }

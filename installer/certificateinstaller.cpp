@@ -13,7 +13,6 @@
 #include <devicepaths.h>
 #include <filelistpagecontent.h>
 #include <log.h>
-#include <mousegrab.h>
 #include <purposetable.h>
 #include <validityscreening.h>
 #include <zelvoapplicationpage.h>
@@ -107,9 +106,7 @@ void CertificateInstaller::certificateFileSelected(const QModelIndex &idx)
     if (m_fileList)
         m_fileList->clearSelection();
     // A file that cannot be read (damaged, not a certificate, its password
-    // not given) shows nothing: the list stays. Loading may ask for the
-    // file's password, in answer to the tap on the file.
-    MouseGrab::release();
+    // not given) shows nothing: the list stays.
     if (!file || !widget->setFile(file)) {
         delete widget;
         delete page;
@@ -175,8 +172,6 @@ void CertificateInstaller::installCertificates(const QModelIndexList &mil)
 
 void CertificateInstaller::getSettings()
 {
-    // Storing a key may ask for its password, in answer to the tap on back.
-    MouseGrab::release();
     const QStringList purposes = m_settingsWidget ? m_settingsWidget->getPurposes() : QStringList();
     const int preference = m_settingsWidget ? m_settingsWidget->getPreference() : -1;
     commitSettings(purposes, preference);

@@ -9,6 +9,7 @@
 #include "zelvostandardbuttons.h"
 
 #include <QEventLoop>
+#include <QGraphicsScene>
 #include <QGraphicsLinearLayout>
 #include <QGraphicsSceneMouseEvent>
 #include <QPainter>
@@ -224,6 +225,13 @@ ZelvoButton *ZelvoDialog::clickedButton() const
     return m_clicked;
 }
 
+static void releaseMouseGrab(ZelvoApplicationWindow *window)
+{
+    QGraphicsScene *scene = window->scene();
+    while (QGraphicsItem *grabber = scene ? scene->mouseGrabberItem() : nullptr)
+        grabber->ungrabMouse();
+}
+
 int ZelvoDialog::exec(ZelvoApplicationWindow *window)
 {
     if (m_loop) {
@@ -242,6 +250,11 @@ int ZelvoDialog::exec(ZelvoApplicationWindow *window)
     const bool wasHidden = !window->isVisible();
     if (wasHidden)
         window->show();
+
+    // A dialog is often raised from a tap's release handler, while the tapped
+    // widget still holds the mouse grab; as long as it does, every tap on the
+    // dialog would go to that widget. A modal dialog takes the input.
+    releaseMouseGrab(window);
 
     QPointer<ZelvoDialog> guard(this);
     QEventLoop loop;
