@@ -175,6 +175,11 @@ void TestCertificateItem::attributes()
     QVERIFY(shown.at(1).contains(QStringLiteral("Issuer CA")));
 
     QCOMPARE(a.attribute(34).value<CertificateItem *>(), &a);
+    // Both pointer types are known by name from the moment the library is
+    // loaded; a variant of another type gives a null pointer.
+    QVERIFY(QMetaType::type("CertificateItem*") != QMetaType::UnknownType);
+    QVERIFY(QMetaType::type("CertificateFile*") != QMetaType::UnknownType);
+    QVERIFY(!QVariant(42).value<CertificateItem *>());
     QVariant pointer = a.attribute(34);
     QCOMPARE(QString::fromLatin1(pointer.typeName()), QStringLiteral("CertificateItem*"));
 
