@@ -8,6 +8,8 @@
 
 #include <QtTest>
 
+#include <sys/stat.h>
+
 using Factory = CertificateFactory;
 using WidgetTesting::DialogAnswerer;
 
@@ -190,6 +192,10 @@ void TestCertificateFile::refusesUnusableFiles()
     CertificateFile folder(m_root.home() + QStringLiteral("/folder.pem"));
     QVERIFY(!folder.load());
     QCOMPARE(folder.count(), 0);
+    // A pipe with a certificate's name is refused, not waited on.
+    const QString pipe = m_root.home() + QStringLiteral("/pipe.pem");
+    QCOMPARE(::mkfifo(qPrintable(pipe), 0600), 0);
+    QVERIFY(!CertificateFile(pipe).load());
     // A damaged PEM block after a good one keeps the good one.
     CertificateFile partial(write(QStringLiteral("partial.pem"),
                                   Factory::toPem(m_ca.certificate.data())
