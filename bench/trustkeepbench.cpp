@@ -1,0 +1,576 @@
+// Measures the service against floors taken in the same run, so that the
+// figures hold on a loaded machine: every figure is the ratio of the
+// product's time (or memory) to its floor's, repeated, and printed as the
+// median ratio with its spread.
+//
+//   trustkeep-bench [REPEATS]     (bench/run.sh sets up the environment)
+#include "benchsamples.h"
+#include "loadclients.h"
+
+#include <certificatefactory.h>
+#include <certificatefilemodel.h>
+#include <privatebus.h>
+#include <temporarydeviceroot.h>
+#include <trustdatabase.h>
+
+#include <bastra_certman.h>
+#include <bastra_crypto.h>
+
+#include <QApplication>
+#include <QDBusArgument>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusServiceWatcher>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTextStream>
+#include <QTimer>
+#include <QVariant>
+
+#include <csignal>
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+const char serviceName[] = "com.tavelo.certman";
+
+QString floorBinary()
+{
+    return qEnvironmentVariable("TRUSTKEEP_BUILD_DIR") + QStringLiteral("/bin/trustkeep-floorservice");
+}
+
+QDBusMessage methodCall(const QString &method, const QVariantList &arguments,
+                        const QString &interface = QLatin1String(serviceName))
+{
+    QDBusMessage message = QDBusMessage::createMethodCall(QLatin1String(serviceName), QStringLiteral("/request"),
+                                                          interface, method);
+    message.setArguments(arguments);
+    return message;
+}
+
+bool isTrue(const QDBusMessage &reply)
+{
+    return reply.type() == QDBusMessage::ReplyMessage && reply.arguments().value(0).toBool();
+}
+
+QString keyIdText(X509 *certificate)
+{
+    bastra_key_id id;
+    char text[BASTRA_KEY_ID_TEXT_SIZE];
+    if (bastra_certman_get_cert_key_id(certificate, &id) != 0
+        || bastra_certman_key_id_to_str(&id, text, sizeof text) != 0)
+        return QString();
+    return QString::fromLatin1(text);
+}
+
+// One emulated device with its own bus, database and store.
+class BenchDevice
+{
+public:
+    TemporaryDeviceRoot root;
+    PrivateBus bus{ root.path() };
+
+    explicit BenchDevice(const QString &name)
+        : m_connectionName(QStringLiteral("bench-%1").arg(name))
+    {
+    }
+    ~BenchDevice()
+    {
+        stopService();
+        { QSqlDatabase::database(m_connectionName, false).close(); }
+        QSqlDatabase::removeDatabase(m_connectionName);
+    }
+
+    bool isReady() const { return root.isValid() && bus.isRunning(); }
+    QDBusConnection connection() const { return bus.connection(); }
+
+    QSqlDatabase database()
+    {
+        QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+        if (!db.isValid()) {
+            db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
+            db.setDatabaseName(root.resolve(QStringLiteral("/home/user/private/trustkeep.db")));
+        }
+        if (!db.isOpen() && db.open()) {
+            QSqlQuery query(db);
+            query.exec(QLatin1String(TrustDatabase::certificatesTableStatement));
+            query.exec(QLatin1String(TrustDatabase::keysTableStatement));
+            query.exec(QLatin1String(TrustDatabase::subjectIndexStatement));
+        }
+        return db;
+    }
+
+    // Trust records for good, all in one transaction.
+    bool addTrustRecords(const QList<QPair<QString, QByteArray>> &records)
+    {
+        QSqlDatabase db = database();
+        if (!db.transaction())
+            return false;
+        QSqlQuery query(db);
+        query.prepare(QStringLiteral("INSERT INTO certificates (subject_cn, installed, trust_type, der_dump) "
+                                     "VALUES (?, 1, 1, ?)"));
+        for (const auto &record : records) {
+            query.addBindValue(record.first);
+            query.addBindValue(record.second);
+            if (!query.exec())
+                return false;
+        }
+        return db.commit();
+    }
+
+    // Starts a service binary on this bus and waits until it owns the name;
+    // the time from exec to then goes into elapsedMs.
+    bool startService(const QString &binary, const QStringList &arguments, qint64 *elapsedMs = nullptr)
+    {
+        stopService();
+        QDBusConnection watcherConnection = connection();
+        QDBusServiceWatcher watcher(QLatin1String(serviceName), watcherConnection,
+                                    QDBusServiceWatcher::WatchForRegistration);
+        QEventLoop loop;
+        QObject::connect(&watcher, &QDBusServiceWatcher::serviceRegistered, &loop, &QEventLoop::quit);
+        QTimer::singleShot(60000, &loop, &QEventLoop::quit);
+        m_service.reset(new QProcess);
+        m_service->setProcessEnvironment(bus.environment());
+        m_service->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        QElapsedTimer timer;
+        timer.start();
+        m_service->start(binary, arguments);
+        if (!isOwned())
+            loop.exec();
+        if (elapsedMs)
+            *elapsedMs = timer.elapsed();
+        return isOwned();
+    }
+
+    qint64 servicePid() const { return m_service ? m_service->processId() : 0; }
+
+    // The service's peak resident memory so far, in kB (0 when unknown).
+    qint64 peakResidentKb() const
+    {
+        QFile status(QStringLiteral("/proc/%1/status").arg(servicePid()));
+        if (!servicePid() || !status.open(QIODevice::ReadOnly))
+            return 0;
+        for (const QByteArray &line : status.readAll().split('\n')) {
+            if (line.startsWith("VmHWM:"))
+                return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+        }
+        return 0;
+    }
+
+    void stopService()
+    {
+        if (!m_service)
+            return;
+        if (m_service->state() != QProcess::NotRunning) {
+            m_service->terminate();
+            if (!m_service->waitForFinished(10000))
+                m_service->kill();
+            m_service->waitForFinished(10000);
+        }
+        m_service.reset();
+        bus.waitForName(QLatin1String(serviceName), false, 10000);
+    }
+
+    bool isOwned() const { return bus.ownerPid(QLatin1String(serviceName)) > 0; }
+
+private:
+    QString m_connectionName;
+    std::unique_ptr<QProcess> m_service;
+};
+
+// Milliseconds that `count` blocking calls of one message take.
+double timeCalls(QDBusConnection &connection, const QDBusMessage &message, int count, bool *allOk)
+{
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 0; i < count; ++i) {
+        const QDBusMessage reply = connection.call(message, QDBus::Block, 60000);
+        if (reply.type() != QDBusMessage::ReplyMessage)
+            *allOk = false;
+    }
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
+// The ratio of the time of `calls` product calls to that of as many floor
+// calls, timed in alternating chunks: each chunk stays well inside the
+// service's two idle seconds (a floor call such as Peer.Ping does not hold
+// the idle timer), and both sides see the same moments of machine load.
+double alternatingRatio(QDBusConnection &productConnection, const QDBusMessage &product,
+                        QDBusConnection &floorConnection, const QDBusMessage &floor, int calls, bool *allOk)
+{
+    const int chunk = 20;
+    double productMs = 0;
+    double floorMs = 0;
+    for (int done = 0; done < calls; done += chunk) {
+        productMs += timeCalls(productConnection, product, chunk, allOk);
+        floorMs += timeCalls(floorConnection, floor, chunk, allOk);
+    }
+    return productMs / floorMs;
+}
+
+struct Row {
+    QString figure;
+    BenchSamples ratios;
+    double target;
+    QString note;
+};
+
+class Bench
+{
+public:
+    explicit Bench(int repeats) : m_repeats(repeats) {}
+
+    QList<Row> rows;
+
+    void coldStart();
+    void warmRoundTrip();
+    void manyRecords();
+    void loadFromDomains();
+    void homeScan();
+    void peakMemory();
+
+private:
+    bool prepareTrusted(BenchDevice &device, QString *derText);
+
+    int m_repeats;
+};
+
+bool Bench::prepareTrusted(BenchDevice &device, QString *derText)
+{
+    CertificateFactory::Options options;
+    options.commonName = QStringLiteral("bench.example.test");
+    const auto made = CertificateFactory::makeSelfSigned(options);
+    const QByteArray der = CertificateFactory::toDer(made.certificate.data());
+    *derText = QString::fromLatin1(der.toBase64());
+    return !der.isEmpty() && device.addTrustRecords({ { options.commonName, der } });
+}
+
+void Bench::coldStart()
+{
+    Row row{ QStringLiteral("cold start to first CheckCertificate reply / minimal Qt D-Bus service"), {}, 1.3, {} };
+    BenchDevice device(QStringLiteral("cold"));
+    QString derText;
+    if (!device.isReady() || !prepareTrusted(device, &derText)) {
+        row.note = QStringLiteral("set-up failed");
+        rows << row;
+        return;
+    }
+    QDBusConnection connection = device.connection();
+    const QDBusMessage check = methodCall(QStringLiteral("CheckCertificate"), { derText });
+    auto coldCall = [&](const QString &binary, const QStringList &arguments) -> double {
+        qint64 registeredMs = 0;
+        QElapsedTimer timer;
+        timer.start();
+        if (!device.startService(binary, arguments, &registeredMs))
+            return -1;
+        const bool ok = isTrue(connection.call(check, QDBus::Block, 60000));
+        const double ms = double(timer.nsecsElapsed()) / 1e6;
+        device.stopService();
+        return ok ? ms : -1;
+    };
+    // One of each first, so that both start from a warm page cache.
+    coldCall(PrivateBus::trustkeepBinary(), { QStringLiteral("--dbus") });
+    coldCall(floorBinary(), {});
+    for (int i = 0; i < m_repeats; ++i) {
+        const double product = coldCall(PrivateBus::trustkeepBinary(), { QStringLiteral("--dbus") });
+        const double floor = coldCall(floorBinary(), {});
+        if (product > 0 && floor > 0)
+            row.ratios.add(product / floor);
+        else
+            row.note = QStringLiteral("a start failed");
+    }
+    rows << row;
+}
+
+void Bench::warmRoundTrip()
+{
+    Row row{ QStringLiteral("CheckCertificate round trip, warm / Peer.Ping"), {}, 1.5, {} };
+    BenchDevice device(QStringLiteral("warm"));
+    QString derText;
+    if (!device.isReady() || !prepareTrusted(device, &derText)
+        || !device.startService(PrivateBus::trustkeepBinary(), { QStringLiteral("--dbus") })) {
+        row.note = QStringLiteral("set-up failed");
+        rows << row;
+        return;
+    }
+    QDBusConnection connection = device.connection();
+    const QDBusMessage check = methodCall(QStringLiteral("CheckCertificate"), { derText });
+    const QDBusMessage ping = methodCall(QStringLiteral("Ping"), {}, QStringLiteral("org.freedesktop.DBus.Peer"));
+    bool ok = isTrue(connection.call(check));
+    const int calls = 400;
+    for (int i = 0; i < m_repeats && ok; ++i)
+        row.ratios.add(alternatingRatio(connection, check, connection, ping, calls, &ok));
+    if (!ok)
+        row.note = QStringLiteral("a call failed");
+    rows << row;
+}
+
+void Bench::manyRecords()
+{
+    Row row{ QStringLiteral("CheckCertificate with 100 000 trust records / with 10"), {}, 1.2, {} };
+    BenchDevice small(QStringLiteral("small"));
+    BenchDevice large(QStringLiteral("large"));
+    QString derText;
+    bool ready = small.isReady() && large.isReady() && prepareTrusted(small, &derText)
+        && large.addTrustRecords({ { QStringLiteral("bench.example.test"),
+                                     QByteArray::fromBase64(derText.toLatin1()) } });
+    // Other servers' records; a real table holds many names and some repeats.
+    QList<QPair<QString, QByteArray>> others;
+    const QByteArray filler = QByteArray::fromBase64(derText.toLatin1());
+    for (int i = 0; i < 99999 && ready; ++i)
+        others.append({ QStringLiteral("host%1.example.test").arg(i % 60000), filler });
+    ready = ready && small.addTrustRecords(others.mid(0, 9)) && large.addTrustRecords(others)
+        && small.startService(PrivateBus::trustkeepBinary(), { QStringLiteral("--dbus") })
+        && large.startService(PrivateBus::trustkeepBinary(), { QStringLiteral("--dbus") });
+    if (!ready) {
+        row.note = QStringLiteral("set-up failed");
+        rows << row;
+        return;
+    }
+    QDBusConnection smallConnection = small.connection();
+    QDBusConnection largeConnection = large.connection();
+    const QDBusMessage check = methodCall(QStringLiteral("CheckCertificate"), { derText });
+    bool ok = isTrue(smallConnection.call(check)) && isTrue(largeConnection.call(check));
+    const int calls = 400;
+    for (int i = 0; i < m_repeats && ok; ++i)
+        row.ratios.add(alternatingRatio(largeConnection, check, smallConnection, check, calls, &ok));
+    if (!ok)
+        row.note = QStringLiteral("a call failed");
+    rows << row;
+}
+
+void Bench::loadFromDomains()
+{
+    Row row{ QStringLiteral("LoadCertificatesFromDomains, 1 000 certificates in 4 domains + 1 000 server records / "
+                            "reading and Base64-encoding the files"), {}, 2.0, {} };
+    BenchDevice device(QStringLiteral("load"));
+    const QStringList domains{ QStringLiteral("common-ca"), QStringLiteral("ssl-ca"), QStringLiteral("wifi-user"),
+                               QStringLiteral("smime-user") };
+    QStringList files;
+    QList<QPair<QString, QByteArray>> servers;
+    bool ready = device.isReady();
+    for (int i = 0; i < 1000 && ready; ++i) {
+        CertificateFactory::Options options;
+        options.commonName = QStringLiteral("Bench %1").arg(i);
+        const auto made = CertificateFactory::makeSelfSigned(options);
+        const QString keyId = keyIdText(made.certificate.data());
+        const QString &domain = domains.at(i % domains.size());
+        const QString folder = domain == QLatin1String("common-ca") ? device.root.sharedDomainFolder(domain)
+                                                                   : device.root.privateDomainFolder(domain);
+        const QByteArray der = CertificateFactory::toDer(made.certificate.data());
+        files << folder + QLatin1Char('/') + keyId;
+        ready = !keyId.isEmpty() && CertificateFactory::writeFile(files.last(), der);
+        servers.append({ QStringLiteral("server%1.example.test").arg(i), der });
+    }
+    ready = ready && device.addTrustRecords(servers)
+        && device.startService(PrivateBus::trustkeepBinary(), { QStringLiteral("--dbus") });
+    if (!ready) {
+        row.note = QStringLiteral("set-up failed");
+        rows << row;
+        return;
+    }
+    QDBusConnection connection = device.connection();
+    const QDBusMessage load = methodCall(QStringLiteral("LoadCertificatesFromDomains"), { domains });
+    auto loadOnce = [&]() -> double {
+        QElapsedTimer timer;
+        timer.start();
+        const QDBusMessage reply = connection.call(load, QDBus::Block, 120000);
+        const double ms = double(timer.nsecsElapsed()) / 1e6;
+        if (reply.type() != QDBusMessage::ReplyMessage)
+            return -1;
+        // The whole answer is there (the dictionary repeats no key here).
+        const QVariantMap listed = qdbus_cast<QVariantMap>(reply.arguments().value(0));
+        return listed.size() == 2000 ? ms : -1;
+    };
+    auto readFiles = [&]() -> double {
+        QElapsedTimer timer;
+        timer.start();
+        QStringList encoded;
+        for (const QString &path : files) {
+            QFile file(path);
+            if (!file.open(QIODevice::ReadOnly))
+                return -1;
+            const QByteArray der = file.readAll();
+            char *text = base64_encode(reinterpret_cast<const unsigned char *>(der.constData()), size_t(der.size()));
+            encoded << QString::fromLatin1(text);
+            bastra_crypto_free(text);
+        }
+        return double(timer.nsecsElapsed()) / 1e6;
+    };
+    loadOnce();
+    readFiles();
+    for (int i = 0; i < m_repeats; ++i) {
+        const double product = loadOnce();
+        const double floor = readFiles();
+        if (product < 0 || floor < 0) {
+            row.note = QStringLiteral("a load failed");
+            break;
+        }
+        row.ratios.add(product / floor);
+    }
+    rows << row;
+}
+
+void Bench::homeScan()
+{
+    Row row{ QStringLiteral("scan of 50 000 files (200 certificate files) to modelPopulated() / find -type f"),
+             {}, 3.0, {} };
+    TemporaryDeviceRoot root;
+    const QString home = root.home();
+    bool ready = root.isValid();
+    const auto made = CertificateFactory::makeSelfSigned(CertificateFactory::Options());
+    const QByteArray pem = CertificateFactory::toPem(made.certificate.data());
+    const QByteArray der = CertificateFactory::toDer(made.certificate.data());
+    const char *const plainNames[] = { "notes.txt", "photo.jpg", "song.mp3", "data.bin", "mail.eml" };
+    for (int i = 0; i < 50000 && ready; ++i) {
+        const QString folder = home + QStringLiteral("/d%1/e%2").arg(i % 50).arg(i % 500 / 50);
+        QString path;
+        QByteArray content;
+        if (i % 250 == 0) {
+            path = folder + QStringLiteral("/cert%1%2").arg(i).arg(i % 500 ? QStringLiteral(".pem") : QStringLiteral(".der"));
+            content = i % 500 ? pem : der;
+        } else {
+            path = folder + QStringLiteral("/f%1-").arg(i) + QLatin1String(plainNames[i % 5]);
+            content = "some content of an ordinary file\n";
+        }
+        ready = CertificateFactory::writeFile(path, content);
+    }
+    if (!ready) {
+        row.note = QStringLiteral("set-up failed");
+        rows << row;
+        return;
+    }
+    auto scan = [&]() -> double {
+        CertificateFileModel model;
+        QEventLoop loop;
+        QObject::connect(&model, &CertificateFileModel::modelPopulated, &loop, &QEventLoop::quit);
+        QElapsedTimer timer;
+        timer.start();
+        model.populate(QStringList{ home });
+        loop.exec();
+        const double ms = double(timer.nsecsElapsed()) / 1e6;
+        return model.rowCount() == 200 ? ms : -1;
+    };
+    auto find = [&]() -> double {
+        QProcess process;
+        process.setStandardOutputFile(QProcess::nullDevice());
+        QElapsedTimer timer;
+        timer.start();
+        process.start(QStringLiteral("find"), { home, QStringLiteral("-type"), QStringLiteral("f") });
+        process.waitForFinished(120000);
+        return process.exitCode() == 0 ? double(timer.nsecsElapsed()) / 1e6 : -1;
+    };
+    scan();
+    find();
+    for (int i = 0; i < m_repeats; ++i) {
+        const double product = scan();
+        const double floor = find();
+        if (product < 0 || floor < 0) {
+            row.note = QStringLiteral("a scan failed");
+            break;
+        }
+        row.ratios.add(product / floor);
+    }
+    rows << row;
+}
+
+void Bench::peakMemory()
+{
+    Row row{ QStringLiteral("peak resident memory under 32 clients x 500 calls / minimal service's"), {}, 1.3, {} };
+    BenchDevice device(QStringLiteral("memory"));
+    QString derText;
+    const auto keyed = CertificateFactory::makeSelfSigned(CertificateFactory::Options());
+    const QString keyId = keyIdText(keyed.certificate.data());
+    bool ready = device.isReady() && prepareTrusted(device, &derText);
+    for (int i = 0; i < 3 && ready; ++i) {
+        const auto ca = CertificateFactory::makeCa(QStringLiteral("Memory CA %1").arg(i));
+        ready = device.root.addSharedCertificate(QStringLiteral("common-ca"), ca.certificate.data());
+    }
+    if (!ready) {
+        row.note = QStringLiteral("set-up failed");
+        rows << row;
+        return;
+    }
+    const QStringList domains{ QStringLiteral("common-ca") };
+    // The mix of the load test: trusted checks, listings and key queries.
+    auto oneCall = [&](QDBusConnection &connection, int n) {
+        QDBusMessage message;
+        switch (n % 3) {
+        case 0: message = methodCall(QStringLiteral("CheckCertificate"), { derText }); break;
+        case 1: message = methodCall(QStringLiteral("LoadCertificatesFromDomains"), { domains }); break;
+        default: message = methodCall(QStringLiteral("GetPrivateKeyData"), { keyId }); break;
+        }
+        return connection.call(message, QDBus::Block, 120000).type() == QDBusMessage::ReplyMessage;
+    };
+    auto peakUnderLoad = [&](const QString &binary, const QStringList &arguments, bool *allAnswered) -> double {
+        if (!device.startService(binary, arguments))
+            return -1;
+        const int failures = runLoadClients(device.bus.address(), 32, 500, oneCall);
+        *allAnswered = failures == 0;
+        const double peak = double(device.peakResidentKb());
+        device.stopService();
+        return peak;
+    };
+    for (int i = 0; i < qMax(1, m_repeats / 2); ++i) {
+        bool productAnswered = false;
+        bool floorAnswered = false;
+        const double product = peakUnderLoad(PrivateBus::trustkeepBinary(), { QStringLiteral("--dbus") }, &productAnswered);
+        const double floor = peakUnderLoad(floorBinary(), {}, &floorAnswered);
+        if (product <= 0 || floor <= 0 || !productAnswered) {
+            row.note = QStringLiteral("a run failed");
+            break;
+        }
+        row.ratios.add(product / floor);
+        row.note = QStringLiteral("%1 kB / %2 kB").arg(qint64(product)).arg(qint64(floor));
+    }
+    rows << row;
+}
+
+void printTable(const QList<Row> &rows)
+{
+    QTextStream out(stdout);
+    out << "| figure | ratio (median) | spread (min-max) | runs | target | met? |\n";
+    out << "|---|---|---|---|---|---|\n";
+    for (const Row &row : rows) {
+        const bool met = !row.ratios.isEmpty() && row.ratios.median() <= row.target;
+        out << "| " << row.figure << (row.note.isEmpty() ? QString() : QStringLiteral(" (") + row.note + QLatin1Char(')'))
+            << " | " << QString::number(row.ratios.median(), 'f', 2)
+            << " | " << QString::number(row.ratios.lowest(), 'f', 2) << "-" << QString::number(row.ratios.highest(), 'f', 2)
+            << " | " << row.ratios.count()
+            << " | <= " << QString::number(row.target, 'f', 1)
+            << " | " << (row.ratios.isEmpty() ? "not measured" : met ? "yes" : "no") << " |\n";
+    }
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    const int repeats = argc > 1 ? qMax(1, QString::fromLocal8Bit(argv[1]).toInt()) : 5;
+    const QStringList only = qEnvironmentVariable("TRUSTKEEP_BENCH_ONLY").split(QLatin1Char(','), Qt::SkipEmptyParts);
+    auto wanted = [&](const char *name) { return only.isEmpty() || only.contains(QLatin1String(name)); };
+
+    Bench bench(repeats);
+    if (wanted("cold"))
+        bench.coldStart();
+    if (wanted("warm"))
+        bench.warmRoundTrip();
+    if (wanted("records"))
+        bench.manyRecords();
+    if (wanted("load"))
+        bench.loadFromDomains();
+    if (wanted("scan"))
+        bench.homeScan();
+    if (wanted("memory"))
+        bench.peakMemory();
+    printTable(bench.rows);
+    return 0;
+}
