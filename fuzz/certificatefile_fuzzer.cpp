@@ -16,6 +16,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <openssl/x509.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -66,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         if (!item.setCertificate(certificate.get()))
             continue;
         for (const OwnedKey &key : contents.keys) {
-            if (item.setPrivateKey(key.get()))
+            if (X509_check_private_key(certificate.get(), key.get()) == 1 && item.setPrivateKey(key.get()))
                 break;
         }
         QByteArray image;

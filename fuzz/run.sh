@@ -12,6 +12,8 @@ artifacts=$build/fuzz-artifacts
 mkdir -p "$corpus" "$artifacts"
 QT_QPA_PLATFORM=offscreen "$build/bin/fuzzseeds" "$corpus"
 
+here=$(cd "$(dirname "$0")" && pwd)
+export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$here/lsan.supp:print_suppressions=0}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 export QT_QPA_PLATFORM=offscreen
 

@@ -16,6 +16,7 @@
 #include <zelvoapplicationpage.h>
 #include <zelvoapplicationwindow.h>
 #include <zelvodialog.h>
+#include <zelvolocale.h>
 
 #include <QByteArray>
 #include <QDir>
@@ -82,6 +83,12 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
     TrustDatabase::createSubjectIndex(&error);
 
     static ZelvoApplication *application = new ZelvoApplication(*argc, *argv, QStringLiteral("trustkeep_dbus"));
+    // The catalogs, as the program installs them, so pages get their texts.
+    static ZelvoLocale *locale = new ZelvoLocale;
+    locale->installTrCatalog(QStringLiteral("common"));
+    locale->installTrCatalog(QStringLiteral("certificatemanager"));
+    locale->installTrCatalog(QStringLiteral("plixcontrolpanel-trustpanel"));
+    ZelvoLocale::setDefault(*locale);
     window = new ZelvoApplicationWindow;
     window->setPortraitOrientation();
     service = new DBusService(application);
