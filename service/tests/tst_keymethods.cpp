@@ -85,6 +85,49 @@ private slots:
         QVERIFY2(errors.isEmpty(), qPrintable(errors.join('\n')));
     }
 
+    // What a client does from start to end: install a CA and a user
+    // certificate with its key, list them, fetch and decrypt the key,
+    // change its password, delete both.
+    void clientRoundTrip()
+    {
+        KeyServiceFixture device;
+        QVERIFY2(device.isReady(), qPrintable(device.bus.errorString()));
+        const KeyMaterial ca = KeyMaterial::make(QStringLiteral("Round Trip CA"), true);
+        const KeyMaterial user = KeyMaterial::make(QStringLiteral("roundtrip.test"));
+        QVERIFY(!ca.isNull() && !user.isNull());
+
+        QVERIFY(device.call(QStringLiteral("InstallCertificateToDomains"), { ca.derText(), QStringList{ "wifi-ca" } })
+                    .arguments().value(0).toBool());
+        QVERIFY(installWithPassword(device, user, QStringLiteral("first")));
+
+        const QDBusMessage listed = device.call(QStringLiteral("LoadCertificatesFromDomains"),
+                                                { QStringList{ "wifi-ca", "ssl-user" } });
+        const QVariantMap certificates = qdbus_cast<QVariantMap>(listed.arguments().value(0));
+        QCOMPARE(certificates.value(ca.derText()).toString(), QStringLiteral("wifi-ca"));
+        QCOMPARE(certificates.value(user.derText()).toString(), QStringLiteral("ssl-user"));
+
+        QDBusPendingCall fetch = device.callAsync(QStringLiteral("GetPrivateKey"), { user.keyId, wifiToken });
+        QVERIFY(device.enterPassword(QStringLiteral("first")));
+        QCOMPARE(KeyServiceFixture::decrypt(reply(fetch), wifiToken), user.privateDer());
+
+        QDBusPendingCall change = device.callAsync(QStringLiteral("ChangePrivateKeyPassword"), { user.keyId });
+        QVERIFY(device.type(QStringLiteral("currentPasswordField"), QStringLiteral("first")));
+        QVERIFY(device.chooseNewPassword(QStringLiteral("second")));
+        QVERIFY(KeyServiceFixture::finish(change));
+        QVERIFY(QDBusPendingReply<bool>(change).value());
+
+        auto remove = [&](const KeyMaterial &material, const QString &domain) {
+            return device.call(QStringLiteral("DeleteCertificateFromDomains"), { material.keyId, QStringList{ domain } })
+                .arguments().value(0).toBool();
+        };
+        QVERIFY(remove(ca, QStringLiteral("wifi-ca")));
+        QVERIFY(remove(user, QStringLiteral("ssl-user")));
+        QVERIFY(!device.keyRow(user.keyId).exists);
+        const QDBusMessage empty = device.call(QStringLiteral("LoadCertificatesFromDomains"),
+                                               { QStringList{ "wifi-ca", "ssl-user" } });
+        QVERIFY(qdbus_cast<QVariantMap>(empty.arguments().value(0)).isEmpty());
+    }
+
     void failuresLookLikeKeysUnlessTheTokenIsRefused()
     {
         KeyServiceFixture device;
