@@ -133,21 +133,22 @@ bool ZelvoPageViewport::sceneEventFilter(QGraphicsItem *watched, QEvent *event)
     Q_UNUSED(watched)
     if (maximumScrollPosition() <= 0)
         return false;
-    auto *mouse = static_cast<QGraphicsSceneMouseEvent *>(event);
+    // Other events pass through here too: only a mouse event may be cast.
+    auto mouse = [event] { return static_cast<QGraphicsSceneMouseEvent *>(event); };
     switch (event->type()) {
     case QEvent::GraphicsSceneMousePress:
-        m_pressPos = mouse->scenePos();
+        m_pressPos = mouse()->scenePos();
         m_pressScroll = m_scroll;
         m_dragging = false;
         return false;
     case QEvent::GraphicsSceneMouseMove:
-        if (!m_dragging && qAbs(mouse->scenePos().y() - m_pressPos.y()) > dragThreshold) {
+        if (!m_dragging && qAbs(mouse()->scenePos().y() - m_pressPos.y()) > dragThreshold) {
             // The drag is a scroll, not a tap: take the mouse from the child.
             m_dragging = true;
             grabMouse();
         }
         if (m_dragging) {
-            setScrollPosition(m_pressScroll - (mouse->scenePos().y() - m_pressPos.y()));
+            setScrollPosition(m_pressScroll - (mouse()->scenePos().y() - m_pressPos.y()));
             return true;
         }
         return false;
