@@ -50,7 +50,7 @@ protected:
     QVariant itemChange(GraphicsItemChange change, const QVariant &value) override;
 
 private slots:
-    void advance();
+    void advanceSpinner();
 
 private:
     void updateTimer();

@@ -26,7 +26,7 @@ ZelvoProgressIndicator::ZelvoProgressIndicator(QGraphicsItem *parent, const QStr
     , m_timer(new QTimer(this))
 {
     m_timer->setInterval(frameInterval);
-    connect(m_timer, &QTimer::timeout, this, &ZelvoProgressIndicator::advance);
+    connect(m_timer, &QTimer::timeout, this, &ZelvoProgressIndicator::advanceSpinner);
     if (m_viewType == QLatin1String(spinnerType))
         setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     else
@@ -98,7 +98,7 @@ qreal ZelvoProgressIndicator::spinnerAngle() const
     return m_angle;
 }
 
-void ZelvoProgressIndicator::advance()
+void ZelvoProgressIndicator::advanceSpinner()
 {
     m_angle = std::fmod(m_angle + degreesPerFrame, 360.0);
     update();
