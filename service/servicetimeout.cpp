@@ -9,7 +9,9 @@ ServiceTimeout_p::ServiceTimeout_p(int interval, QObject *parent)
     : QObject(parent)
     , m_interval(interval)
 {
-    m_timerId = startTimer(m_interval);
+    // A coarse timer may fire up to 5 % early; the idle interval is a promise
+    // to callers that the service stays for the whole of it.
+    m_timerId = startTimer(m_interval, Qt::PreciseTimer);
 }
 
 int ServiceTimeout_p::stop()
@@ -37,7 +39,7 @@ void ServiceTimeout_p::restart(int stop_id)
         return;
     // The finished call may have left a page up; an idle service shows nothing.
     hideActiveWindow();
-    m_timerId = startTimer(m_interval);
+    m_timerId = startTimer(m_interval, Qt::PreciseTimer);
 }
 
 void ServiceTimeout_p::timerEvent(QTimerEvent *event)
