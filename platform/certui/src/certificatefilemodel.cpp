@@ -7,6 +7,8 @@
 #include <QFutureWatcher>
 #include <QtConcurrent>
 
+#include <openssl/crypto.h>
+
 CertificateFileModel::CertificateFileModel(QObject *parent)
     : QAbstractListModel(parent)
     , m_watcher(nullptr)
@@ -44,7 +46,12 @@ void CertificateFileModel::populate(const QStringList &paths)
     connect(m_watcher, &QFutureWatcher<QStringList>::finished, this,
             &CertificateFileModel::scanFinished);
     m_watcher->setFuture(QtConcurrent::run([paths, cancelled]() {
-        return FileScanner::scan(paths, *cancelled);
+        const QStringList found = FileScanner::scan(paths, *cancelled);
+        // The pool thread may outlive the library's clean-up at exit, and
+        // then OpenSSL's per-thread state (its error queue) would never be
+        // released: release it now, the thread is done with OpenSSL.
+        OPENSSL_thread_stop();
+        return found;
     }));
 }
 
