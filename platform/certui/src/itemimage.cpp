@@ -113,7 +113,9 @@ public:
         QByteArray bytes;
         if (!block(ceiling, bytes))
             return false;
-        out = QString::fromUtf8(bytes);
+        // With its length: a name may hold NUL characters, and the
+        // QByteArray overload would stop at the first of them.
+        out = QString::fromUtf8(bytes.constData(), bytes.size());
         // Only sound UTF-8 survives the round trip unchanged.
         return out.toUtf8() == bytes;
     }

@@ -16,6 +16,7 @@ private slots:
     void initTestCase();
     void roundTripWithoutKey();
     void roundTripWithKey();
+    void roundTripOfANameWithNulCharacters();
     void refusesDamagedImages();
     void refusesForeignAndInconsistentImages();
     void failureLeavesTheItemAsItWas();
@@ -70,6 +71,22 @@ void TestItemSerialization::roundTripWithoutKey()
     QVERIFY(copy.stored);
     QCOMPARE(copy.authPreference, -7);
     QCOMPARE(imageOf(copy), image);
+}
+
+// Found by fuzzing: a certificate whose name holds NUL characters could be
+// read, but its own image was refused.
+void TestItemSerialization::roundTripOfANameWithNulCharacters()
+{
+    Factory::Options options;
+    options.commonName = QString::fromUtf8("seed.example\0\0evil.test", 25);
+    const auto issued = Factory::makeIssued(options, m_ca);
+    QVERIFY(!issued.isNull());
+    CertificateItem item;
+    QVERIFY(item.setCertificate(issued.certificate.data()));
+    QCOMPARE(item.commonName.size(), 25);
+    CertificateItem copy;
+    QVERIFY(CertificateItem::Deserialize(copy, imageOf(item)));
+    QCOMPARE(copy.commonName, item.commonName);
 }
 
 void TestItemSerialization::roundTripWithKey()
