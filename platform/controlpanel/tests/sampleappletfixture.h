@@ -17,32 +17,26 @@ inline PlixAppletDescriptor sampleDescriptor()
     return descriptor;
 }
 
-// A copy of the sample plug-in in folder, with its metadata changed as a
-// plug-in built elsewhere would have it; empty when the copy failed.
-// iid: the interface id to put in; qtMinor: the Qt minor version (-1: keep).
-inline QString alteredSamplePlugin(const QString &folder, const QByteArray &iid, int qtMinor)
+// Writes to path a copy of the sample plug-in with its metadata changed as a
+// plug-in built elsewhere would have it: another interface id (of the same
+// length) and, unless qtMinor is -1, another Qt minor version.
+inline bool alteredSamplePlugin(const QString &path, const QByteArray &iid, int qtMinor)
 {
     QFile original(sampleDescriptor().pluginPath);
     if (!original.open(QIODevice::ReadOnly))
-        return QString();
+        return false;
     QByteArray image = original.readAll();
-    const int marker = image.indexOf("QTMETADATA !");
-    if (marker < 0)
-        return QString();
     // After the marker: format version, Qt major, Qt minor, then the CBOR map
     // whose first value is the interface id.
+    const int marker = image.indexOf("QTMETADATA !");
+    const int at = image.indexOf(PlixAppletIf_iid, marker);
+    if (marker < 0 || at < 0 || at > marker + 64 || iid.size() != int(qstrlen(PlixAppletIf_iid)))
+        return false;
     if (qtMinor >= 0)
         image[marker + 14] = char(qtMinor);
-    const QByteArray ours(PlixAppletIf_iid);
-    const int at = image.indexOf(ours, marker);
-    if (iid.size() != ours.size() || at < 0 || at > marker + 64)
-        return QString();
-    image.replace(at, ours.size(), iid);
-    const QString path = folder + QStringLiteral("/libaltered.so");
+    image.replace(at, iid.size(), iid);
     QFile copy(path);
-    if (!copy.open(QIODevice::WriteOnly) || copy.write(image) != image.size())
-        return QString();
-    return path;
+    return copy.open(QIODevice::WriteOnly) && copy.write(image) == image.size();
 }
 
 #endif
