@@ -264,7 +264,11 @@ bool DBusService::DeleteCertificateFromDomains(const QString &key, const QString
 bool DBusService::_removeCertFromDomains(const QString &key, const bastra_key_id &keyId, const QStringList &domains,
                                          bool absentIsRemoved)
 {
+    // The domains that no longer hold the certificate, also when a later
+    // one fails: the key record must not go on listing them.
+    QStringList left;
     bool removedAny = false;
+    bool failed = false;
     for (const QString &domain : domains) {
         Purposes::useCredentialsFor(domain, DomainAccess::Remove);
         bastra_domain handle = nullptr;
@@ -272,7 +276,8 @@ bool DBusService::_removeCertFromDomains(const QString &key, const bastra_key_id
         if (opened != 0) {
             TK_LOG_ERROR("%s: failed opening domain %s (%d)", "DeleteCertificateFromDomains",
                          TK_LOG_TEXT(domain), opened);
-            return false;
+            failed = true;
+            break;
         }
         int removed = bastra_certman_rm_cert(handle, &keyId);
         if (removed == notPresent && absentIsRemoved)
@@ -282,14 +287,19 @@ bool DBusService::_removeCertFromDomains(const QString &key, const bastra_key_id
         else
             removedAny = true;
         bastra_certman_close_domain(handle);
-        if (removed != 0)
-            return false;
+        if (removed != 0) {
+            failed = true;
+            break;
+        }
+        left << domain;
     }
 
     PKey record(key);
-    if (record.isInstalled() && !record.subtractDomains(domains))
+    if (record.isInstalled() && !record.subtractDomains(left))
         return false;
-    return !removedAny || UnusedKey::forgetIfUnheld(key, keyId);
+    if (removedAny && !UnusedKey::forgetIfUnheld(key, keyId))
+        return false;
+    return !failed;
 }
 
 QVariantMap DBusService::LoadCertificatesFromDomains(const QStringList &requested)

@@ -10,7 +10,9 @@ class PrivateBus;
 // A program of another local account, as any account on the device can
 // reach the system bus: the command runs under setpriv with the uid and gid
 // given (65534, "nobody", by default) and no supplementary groups. The test
-// must run as root.
+// must run as root, and that uid must be able to reach the bus's socket
+// (PrivateBus opens its folder for it; the folders above it must allow
+// passing through too, as /tmp does).
 //
 //   PrivateBus bus(root.path());
 //   const OtherUser::Result result = OtherUser::call(bus, "LoadCertificatesFromDomains", { "['ssl-ca']" });
