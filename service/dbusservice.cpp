@@ -4,12 +4,15 @@
 #include "pkey.h"
 #include "servicetimeout.h"
 #include "servicetimeouthold.h"
+#include "unusedkey.h"
 
 #include <bastra_certman.h>
 #include <bastra_crypto.h>
 #include <certificatedetailswidget.h>
 #include <certificateitem.h>
+#include <domainlist.h>
 #include <log.h>
+#include <logtext.h>
 #include <purposetable.h>
 #include <zelvoapplication.h>
 #include <zelvoapplicationwindow.h>
@@ -24,6 +27,7 @@
 
 #include <cerrno>
 #include <memory>
+#include <optional>
 
 DBusService::DBusService(QCoreApplication *application)
     : QObject(nullptr)
@@ -68,6 +72,75 @@ QString encodeBase64(const unsigned char *data, size_t length)
 }
 
 const int alreadyPresent = EEXIST;   // the store's answer for a certificate it holds
+const int notPresent = ENOENT;       // ... and for one it does not hold
+
+// A reply must stay well below the largest message the bus passes on
+// (32 MiB by default): a larger one makes the bus drop the service.
+const qint64 replyBudget = 16 * 1024 * 1024;
+// What one dictionary entry costs on the wire besides its two texts.
+const qint64 entryOverhead = 32;
+
+// A caller's domain list: at most DomainList::maximumEntries names, each
+// handled once. With checkNames, one name the store would refuse refuses
+// the whole list, before anything has been written.
+std::optional<QStringList> acceptedDomains(const QStringList &domains, const char *operation, bool checkNames)
+{
+    if (domains.size() > DomainList::maximumEntries) {
+        TK_LOG_ERROR("%s: too many domains (%d, at most %d)", operation, int(domains.size()),
+                     DomainList::maximumEntries);
+        return std::nullopt;
+    }
+    const QStringList unique = DomainList::withoutRepeats(domains);
+    for (const QString &domain : unique) {
+        if (checkNames && !DomainList::isValidName(domain)) {
+            TK_LOG_ERROR("%s: invalid domain name '%s'", operation, TK_LOG_TEXT(domain));
+            return std::nullopt;
+        }
+    }
+    return unique;
+}
+
+// DER text of exactly one certificate: bytes after it would be stored or
+// shown without being what the caller meant, so they refuse the whole.
+X509Holder wholeCertificate(const unsigned char *data, int length)
+{
+    const unsigned char *cursor = data;
+    X509Holder certificate(d2i_X509(nullptr, &cursor, length));
+    if (certificate && cursor != data + length)
+        certificate.reset();
+    return certificate;
+}
+
+// Whether the domain's certificate under cert's key id is cert itself, not
+// another certificate of the same key (a renewal).
+bool holdsThisCertificate(bastra_domain handle, X509 *cert)
+{
+    bastra_key_id keyId;
+    X509 *held = nullptr;
+    const bool same = bastra_certman_get_cert_key_id(cert, &keyId) == 0
+        && bastra_certman_load_cert(handle, &keyId, &held) == 0 && X509_cmp(held, cert) == 0;
+    X509_free(held);
+    return same;
+}
+
+// The domain holds another certificate under cert's key id: cert takes its
+// place, so that the caller's "true" means the domain holds what was sent.
+int replaceCertificate(bastra_domain handle, X509 *cert)
+{
+    bastra_key_id keyId;
+    int result = bastra_certman_get_cert_key_id(cert, &keyId);
+    if (result == 0)
+        result = bastra_certman_rm_cert(handle, &keyId);
+    if (result == 0)
+        result = bastra_certman_add_cert(handle, cert);
+    return result;
+}
+
+bool startsWithCertificate(const unsigned char *data, int length)
+{
+    const unsigned char *cursor = data;
+    return X509Holder(d2i_X509(nullptr, &cursor, length)) != nullptr;
+}
 
 // The shared domains are read-only to the store, so they are opened as such.
 int openFlagFor(const QString &domain)
@@ -82,11 +155,18 @@ QString reportedNameFor(const QString &domain)
 
 } // namespace
 
-bool DBusService::InstallCertificateToDomains(const QString &cert, const QStringList &domains)
+bool DBusService::InstallCertificateToDomains(const QString &cert, const QStringList &requested)
 {
+    if (!_callerMayManage("InstallCertificateToDomains"))
+        return false;
     std::unique_ptr<CertificateItem> item(new CertificateItem);
     QStringList removal;
     ServiceTimeoutHold hold(m_idleTimer);
+
+    const std::optional<QStringList> accepted = acceptedDomains(requested, "InstallCertificateToDomains", true);
+    if (!accepted)
+        return false;
+    const QStringList &domains = *accepted;
 
     int length = 0;
     const CryptoBuffer buffer = decodeBase64(cert.toLatin1(), &length);
@@ -95,8 +175,11 @@ bool DBusService::InstallCertificateToDomains(const QString &cert, const QString
         return false;
     }
 
-    const unsigned char *cursor = buffer.get();
-    X509Holder certificate(d2i_X509(nullptr, &cursor, length));
+    X509Holder certificate = wholeCertificate(buffer.get(), length);
+    if (!certificate && startsWithCertificate(buffer.get(), length)) {
+        TK_LOG_ERROR("%s: the certificate is followed by other data", "InstallCertificateToDomains");
+        return false;
+    }
     if (certificate) {
         // Plain DER: only the certificate goes in; no key, no removal.
         if (!item->setCertificate(certificate.get())) {
@@ -118,16 +201,23 @@ bool DBusService::InstallCertificateToDomains(const QString &cert, const QString
     if (!_installCertToDomains(item.get(), domains))
         return false;
 
-    // The purposes the certificate held before and no longer has.
+    // The purposes the certificate held before and no longer has. A domain
+    // that does not hold it is as it should be; a removal the store refuses
+    // leaves the certificate where the user no longer wants it, and the
+    // reply says so.
     const QString suffix = Purposes::domainSuffix(item->isCA);
     for (const QString &purpose : qAsConst(item->purposes)) {
         const QString domain = purpose + suffix;
         if (!domains.contains(domain, Qt::CaseSensitive))
             removal << domain;
     }
-    if (!removal.isEmpty())
-        DeleteCertificateFromDomains(item->keyId, removal);
-    return true;
+    if (removal.isEmpty())
+        return true;
+    const std::optional<QStringList> dropped = acceptedDomains(removal, "InstallCertificateToDomains", true);
+    bastra_key_id keyId;
+    if (!dropped || bastra_certman_str_to_key_id(item->keyId.toLatin1().constData(), &keyId) != 0)
+        return false;
+    return _removeCertFromDomains(item->keyId, keyId, *dropped, true);
 }
 
 bool DBusService::_installCertToDomains(CertificateItem *item, const QStringList &domains)
@@ -137,13 +227,15 @@ bool DBusService::_installCertToDomains(CertificateItem *item, const QStringList
         bastra_domain handle = nullptr;
         const int opened = bastra_certman_open_domain(domain.toLatin1().constData(), 0, &handle);
         if (opened != 0) {
-            TK_LOG_ERROR("%s: failed opening domain %s (%d)", "_installCertToDomains", qUtf8Printable(domain), opened);
+            TK_LOG_ERROR("%s: failed opening domain %s (%d)", "_installCertToDomains", TK_LOG_TEXT(domain), opened);
             return false;
         }
-        const int added = bastra_certman_add_cert(handle, item->cert);
+        int added = bastra_certman_add_cert(handle, item->cert);
+        if (added == alreadyPresent && !holdsThisCertificate(handle, item->cert))
+            added = replaceCertificate(handle, item->cert);
         if (added != 0)
             TK_LOG_ERROR("%s: failed adding certificate to '%s' (%d)", "_installCertToDomains",
-                         qUtf8Printable(domain), added);
+                         TK_LOG_TEXT(domain), added);
         bastra_certman_close_domain(handle);
         if (added != 0 && added != alreadyPresent)
             return false;
@@ -151,52 +243,101 @@ bool DBusService::_installCertToDomains(CertificateItem *item, const QStringList
     return true;
 }
 
-bool DBusService::DeleteCertificateFromDomains(const QString &key, const QStringList &domains)
+bool DBusService::DeleteCertificateFromDomains(const QString &key, const QStringList &requested)
 {
+    if (!_callerMayManage("DeleteCertificateFromDomains"))
+        return false;
     ServiceTimeoutHold hold(m_idleTimer);
 
     bastra_key_id keyId;
-    if (bastra_certman_str_to_key_id(key.toLatin1().constData(), &keyId) != 0) {
+    if (key.contains(QChar(0)) || bastra_certman_str_to_key_id(key.toLatin1().constData(), &keyId) != 0) {
         TK_LOG_ERROR("%s: '%s' is not a valid certificate key id (%s)", "DeleteCertificateFromDomains",
-                     qUtf8Printable(key), bastra_crypto_last_error_str());
+                     TK_LOG_TEXT(key), bastra_crypto_last_error_str());
         return false;
     }
+    const std::optional<QStringList> domains = acceptedDomains(requested, "DeleteCertificateFromDomains", true);
+    if (!domains)
+        return false;
+    return _removeCertFromDomains(key, keyId, *domains, false);
+}
+
+bool DBusService::_removeCertFromDomains(const QString &key, const bastra_key_id &keyId, const QStringList &domains,
+                                         bool absentIsRemoved)
+{
+    // The domains that no longer hold the certificate, also when a later
+    // one fails: the key record must not go on listing them.
+    QStringList left;
+    bool removedAny = false;
+    bool failed = false;
     for (const QString &domain : domains) {
         Purposes::useCredentialsFor(domain, DomainAccess::Remove);
         bastra_domain handle = nullptr;
         const int opened = bastra_certman_open_domain(domain.toLatin1().constData(), 0, &handle);
         if (opened != 0) {
             TK_LOG_ERROR("%s: failed opening domain %s (%d)", "DeleteCertificateFromDomains",
-                         qUtf8Printable(domain), opened);
-            return false;
+                         TK_LOG_TEXT(domain), opened);
+            failed = true;
+            break;
         }
-        const int removed = bastra_certman_rm_cert(handle, &keyId);
-        if (removed != 0)
+        int removed = bastra_certman_rm_cert(handle, &keyId);
+        if (removed == notPresent && absentIsRemoved)
+            removed = 0;
+        else if (removed != 0)
             TK_LOG_ERROR("%s: failed removing cert (%d)", "DeleteCertificateFromDomains", removed);
+        else
+            removedAny = true;
         bastra_certman_close_domain(handle);
-        if (removed != 0)
-            return false;
+        if (removed != 0) {
+            failed = true;
+            break;
+        }
+        left << domain;
     }
 
     PKey record(key);
-    if (!record.isInstalled())
-        return true;
-    return record.subtractDomains(domains);
+    if (record.isInstalled() && !record.subtractDomains(left))
+        return false;
+    if (removedAny && !UnusedKey::forgetIfUnheld(key, keyId))
+        return false;
+    return !failed;
 }
 
-QVariantMap DBusService::LoadCertificatesFromDomains(const QStringList &domains)
+QVariantMap DBusService::LoadCertificatesFromDomains(const QStringList &requested)
 {
+    if (!_callerMayManage("LoadCertificatesFromDomains"))
+        return QVariantMap();
     QVariantMap certificates;
     QStringList list;
     QSqlQuery query;
     ServiceTimeoutHold hold(m_idleTimer);
 
-    for (const QString &domain : domains) {
+    const std::optional<QStringList> domains = acceptedDomains(requested, "LoadCertificatesFromDomains", false);
+    if (!domains)
+        return certificates;
+    qint64 replySize = 0;
+    bool full = false;
+    // Adds one entry while the reply stays within its budget.
+    auto add = [&](const QString &text, const QString &domain) {
+        const qint64 cost = 2 * (qint64(text.size()) + domain.size()) + entryOverhead;
+        if (full || replySize + cost > replyBudget) {
+            if (!full)
+                TK_LOG_ERROR("%s: the reply would exceed %lld bytes; the remaining certificates are left out",
+                             "LoadCertificatesFromDomains", static_cast<long long>(replyBudget));
+            full = true;
+            return;
+        }
+        replySize += cost;
+        certificates.insertMulti(text, domain);
+    };
+
+    for (const QString &domain : *domains) {
+        if (full)
+            break;
         bastra_domain handle = nullptr;
         const int opened = bastra_certman_open_domain(domain.toLatin1().constData(), openFlagFor(domain), &handle);
         if (opened != 0) {
             TK_LOG_ERROR("%s: failed opening domain %s (%d)", "LoadCertificatesFromDomains",
-                         qUtf8Printable(domain), opened);
+                         TK_LOG_TEXT(domain), opened);
             continue;
         }
         const int iterated = bastra_certman_iterate_certs(handle, add_to_list, &list);
@@ -210,20 +351,20 @@ QVariantMap DBusService::LoadCertificatesFromDomains(const QStringList &domains)
         // is listed twice under the same key.
         const QString reported = reportedNameFor(domain);
         for (const QString &text : qAsConst(list))
-            certificates.insertMulti(text, reported);
+            add(text, reported);
         list.clear();
     }
 
     if (!_selectAllCertificates(query)) {
         TK_LOG_ERROR("Failed to execute a query to the DB: %s", qUtf8Printable(query.lastError().text()));
     } else {
-        for (; query.isValid(); query.next()) {
+        for (; query.isValid() && !full; query.next()) {
             const QByteArray der = query.value(5).toByteArray();
             if (!der.isEmpty())
                 list << encodeBase64(reinterpret_cast<const unsigned char *>(der.constData()), size_t(der.size()));
         }
         for (const QString &text : qAsConst(list))
-            certificates.insertMulti(text, QStringLiteral("server"));
+            add(text, QStringLiteral("server"));
     }
     return certificates;
 }
@@ -257,6 +398,8 @@ bool DBusService::_selectAllCertificates(QSqlQuery &query)
 // timer left running would end the service under the open page.
 bool DBusService::ShowCertificateInfo(const QString &x509)
 {
+    if (!_callerMayManage("ShowCertificateInfo"))
+        return false;
     ServiceTimeoutHold hold(m_idleTimer);
 
     int length = 0;
@@ -265,8 +408,7 @@ bool DBusService::ShowCertificateInfo(const QString &x509)
         TK_LOG_ERROR("%s: failed to base64-decode certificate (%d)", "ShowCertificateInfo", length);
         return false;
     }
-    const unsigned char *cursor = buffer.get();
-    const X509Holder certificate(d2i_X509(nullptr, &cursor, length));
+    const X509Holder certificate = wholeCertificate(buffer.get(), length);
     if (!certificate) {
         TK_LOG_ERROR("%s: the data is not a DER certificate", "ShowCertificateInfo");
         return false;

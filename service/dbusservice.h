@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <QVariantMap>
 
+#include <bastra_certman.h>
+
 #include <openssl/types.h>
 
 #include <optional>
@@ -50,9 +52,24 @@ protected slots:
     void _showDetailsPage(CertificateItem *cert);
 
 private:
+    // Whether the caller of the D-Bus call being served may use a method
+    // that reads or changes the store or the keys: root and the device's
+    // user (the owner of the home folder) may. Anyone else gets the bus
+    // error AccessDenied, and the refusal is logged with the method's name
+    // and the caller's uid. Calls made inside the service are not checked.
+    bool _callerMayManage(const char *method);
+
     // Adds the item's certificate to each domain in turn under the domain's
     // adding token; stops at the first domain that fails.
     bool _installCertToDomains(CertificateItem *item, const QStringList &domains);
+    // Removes the certificate of the key id from each domain in turn under
+    // the domain's removing token and takes the domains out of the key
+    // record; stops at the first domain that fails. With absentIsRemoved a
+    // domain that does not hold the certificate counts as done. A
+    // certificate that leaves its last domain takes its key record and key
+    // file with it.
+    bool _removeCertFromDomains(const QString &key, const bastra_key_id &keyId, const QStringList &domains,
+                                bool absentIsRemoved);
     // Store callback of the domain listing: appends the Base64 DER of each
     // certificate to the QStringList behind user.
     static int add_to_list(int index, X509 *cert, void *user);
@@ -74,6 +91,7 @@ private:
 
     QCoreApplication *m_application;
     ServiceTimeout_p *m_idleTimer;
+    int m_waitingQuestions = 0;   // CheckCertificate calls waiting for the user
 };
 
 #endif

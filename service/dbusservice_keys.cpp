@@ -12,6 +12,7 @@
 #include <bastra_certman.h>
 #include <bastra_crypto.h>
 #include <log.h>
+#include <logtext.h>
 #include <purposetable.h>
 
 #include <QByteArray>
@@ -35,13 +36,15 @@ const size_t longestDomainPrefix = 250;
 
 QString DBusService::GetPrivateKey(const QString &keyId, const QString &creds)
 {
+    if (!_callerMayManage("GetPrivateKey"))
+        return QString();
     QString reply;
     QByteArray payload = retrievalFailure;
     ServiceTimeoutHold hold(m_idleTimer);
 
     bastra_key_id id;
-    if (bastra_certman_str_to_key_id(keyId.toUtf8().constData(), &id) != 0) {
-        TK_LOG_ERROR("%s: unable to parse a key id %s", "GetPrivateKey", qUtf8Printable(keyId));
+    if (keyId.contains(QChar(0)) || bastra_certman_str_to_key_id(keyId.toUtf8().constData(), &id) != 0) {
+        TK_LOG_ERROR("%s: unable to parse a key id %s", "GetPrivateKey", TK_LOG_TEXT(keyId));
     } else {
         bool found = false;
         for (const PurposeEntry *entry = purposeTable; entry->domainPrefix && !found; ++entry) {
@@ -98,12 +101,16 @@ QString DBusService::GetPrivateKey(const QString &keyId, const QString &creds)
 // alone: answering it does not extend the service's life.
 int DBusService::GetPrivateKeyData(const QString &keyId)
 {
+    if (!_callerMayManage("GetPrivateKeyData"))
+        return 0;
     PKey key(keyId);
     return key.authorizationPreference();
 }
 
 bool DBusService::ChangePrivateKeyPassword(const QString &key_id)
 {
+    if (!_callerMayManage("ChangePrivateKeyPassword"))
+        return false;
     ServiceTimeoutHold hold(m_idleTimer);
     PKey key(key_id);
     return key.changePassword();

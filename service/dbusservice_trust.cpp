@@ -31,6 +31,22 @@ namespace {
 const int trustedUntilEnds = 2;     // trust type of a time-limited decision
 const int trustedWithoutLimit = 1;  // what "always" makes of a changed or expired one
 const int hoursOfShortTrust = 24;
+// Each waiting question nests an event loop; thousands of them overflow the
+// stack. Beyond this many the answer is "not trusted" at once.
+const int mostWaitingQuestions = 16;
+
+// Counts a question as waiting for as long as it is asked.
+class WaitingQuestion
+{
+public:
+    explicit WaitingQuestion(int &waiting) : m_waiting(waiting) { ++m_waiting; }
+    ~WaitingQuestion() { --m_waiting; }
+    WaitingQuestion(const WaitingQuestion &) = delete;
+    WaitingQuestion &operator=(const WaitingQuestion &) = delete;
+
+private:
+    int &m_waiting;
+};
 
 struct CryptoBufferFree {
     void operator()(unsigned char *buffer) const { bastra_crypto_free(buffer); }
@@ -167,6 +183,15 @@ bool DBusService::CheckCertificate(const QString &x509)
         if (_selectCertificates(lookupName(item.get()), query))
             decision = walkRecords(query, der, *item);
     }
+
+    if (decision.kind == TrustDecision::Trusted)
+        return true;
+    if (m_waitingQuestions >= mostWaitingQuestions) {
+        TK_LOG_ERROR("%s: %d questions already wait for the user; answering not trusted", "CheckCertificate",
+                     m_waitingQuestions);
+        return false;
+    }
+    const WaitingQuestion waiting(m_waitingQuestions);
 
     switch (decision.kind) {
     case TrustDecision::Trusted:

@@ -7,12 +7,14 @@
 #include "dbusservice.h"
 #include "dbusserviceifadaptor.h"
 #include "trustdatabase.h"
+#include "unusedkey.h"
 
 #include <bastra_certman.h>
 #include <bastra_crypto.h>
 #include <certificateinstaller.h>
 #include <certificateitem.h>
 #include <log.h>
+#include <logtext.h>
 #include <purposetable.h>
 #include <zelvoapplication.h>
 #include <zelvoapplicationwindow.h>
@@ -172,7 +174,7 @@ int runDeletion(const QStringList &arguments)
     DeletionSearch search;
     const QByteArray keyText = arguments.at(2).toUtf8();
     if (bastra_certman_str_to_key_id(keyText.constData(), &search.keyId) != 0) {
-        TK_LOG_ERROR("'%s' is not a valid certificate key id (%s)", keyText.constData(),
+        TK_LOG_ERROR("'%s' is not a valid certificate key id (%s)", TK_LOG_TEXT(arguments.at(2)),
                      bastra_crypto_last_error_str());
         return deletionInvalid;
     }
@@ -185,7 +187,15 @@ int runDeletion(const QStringList &arguments)
         return deletionCancelled;
 
     bastra_certman_iterate_domains(0, removeCertificate, &search);
-    return search.failedRemovals == 0 ? deletionDone : deletionRemovalFailed;
+    if (search.failedRemovals != 0)
+        return deletionRemovalFailed;
+    // The certificate has left every domain: its key record and key file go
+    // with it.
+    char keyIdText[BASTRA_KEY_ID_TEXT_SIZE];
+    bastra_certman_key_id_to_str(&search.keyId, keyIdText, sizeof keyIdText);
+    if (!UnusedKey::forgetIfUnheld(QString::fromLatin1(keyIdText), search.keyId))
+        return deletionRemovalFailed;
+    return deletionDone;
 }
 
 // --- modes -----------------------------------------------------------------

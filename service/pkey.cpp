@@ -1,8 +1,10 @@
 #include "pkey.h"
 
 #include <certificateitem.h>
+#include <bastra_crypto.h>
 #include <certificatepassworddialog.h>
 #include <log.h>
+#include <logtext.h>
 #include <zelvoapplication.h>
 #include <zelvoapplicationwindow.h>
 #include <zelvobanner.h>
@@ -15,6 +17,7 @@
 #include <openssl/crypto.h>
 #include <openssl/x509.h>
 
+#include <cerrno>
 #include <cstring>
 #include <memory>
 
@@ -23,6 +26,10 @@ const QString PKey::_IncorrectId = QStringLiteral("");
 namespace {
 
 const QString domainSeparator = QStringLiteral(", ");
+
+// The store's answer for a password that does not open the key; any other
+// failure (no key file, a damaged one) will not go away by asking again.
+const int wrongPasswordResult = EACCES;
 
 struct KeyFree {
     void operator()(EVP_PKEY *key) const { EVP_PKEY_free(key); }
@@ -97,10 +104,17 @@ PKey::PKey(const QString &id, QObject *parent)
     , m_id(id)
 {
     std::memset(&m_keyId, 0, sizeof m_keyId);
-    if (bastra_certman_str_to_key_id(id.toLatin1().constData(), &m_keyId) != 0) {
-        TK_LOG_ERROR("%s: unable to parse a key id %s", "PKey", qUtf8Printable(id));
+    char canonical[BASTRA_KEY_ID_TEXT_SIZE];
+    if (id.contains(QChar(0)) || bastra_certman_str_to_key_id(id.toLatin1().constData(), &m_keyId) != 0
+        || bastra_certman_key_id_to_str(&m_keyId, canonical, sizeof canonical) != 0) {
+        TK_LOG_ERROR("%s: unable to parse a key id %s", "PKey", TK_LOG_TEXT(id));
         m_id = _IncorrectId;
+        return;
     }
+    // One spelling (lower case) for every key id in the keys table, however
+    // the caller wrote it: otherwise "AB.." and "ab.." would be two records
+    // of one key.
+    m_id = QString::fromLatin1(canonical);
 }
 
 bool PKey::_select(QSqlQuery &query)
@@ -286,8 +300,14 @@ bool PKey::_retrieve(KeyRecord &record, QByteArray &der, bool silent)
     for (;;) {
         if (!dialog.exec())
             return false;
-        if (bastra_certman_retrieve_key(&m_keyId, &retrieved, dialog->password().toUtf8().constData()) == 0)
+        const int result = bastra_certman_retrieve_key(&m_keyId, &retrieved, dialog->password().toUtf8().constData());
+        if (result == 0)
             break;
+        if (result != wrongPasswordResult) {
+            TK_LOG_ERROR("%s: could not retrieve the key %s from the store (%d): %s", "_retrieve",
+                         qUtf8Printable(m_id), result, bastra_crypto_last_error_str());
+            return false;
+        }
         dialog->wrongPassword();
     }
     KeyHolder key(retrieved);
@@ -375,9 +395,15 @@ bool PKey::changePassword()
         if (newPassword.isNull())
             continue;
         EVP_PKEY *retrieved = nullptr;
-        if (bastra_certman_retrieve_key(&m_keyId, &retrieved, dialog->password().toUtf8().constData()) != 0) {
+        const int result = bastra_certman_retrieve_key(&m_keyId, &retrieved, dialog->password().toUtf8().constData());
+        if (result == wrongPasswordResult) {
             showBanner(qtTrId("lgd_certman_incorrectpassword"));
             continue;
+        }
+        if (result != 0) {
+            TK_LOG_ERROR("%s: could not retrieve the key %s from the store (%d): %s", "changePassword",
+                         qUtf8Printable(m_id), result, bastra_crypto_last_error_str());
+            return false;
         }
         KeyHolder key(retrieved);
         if (bastra_certman_store_key(&m_keyId, key.get(), newPassword.toUtf8().constData()) != 0) {
@@ -434,7 +460,7 @@ bool PKey::Install(CertificateItem *item, const QStringList &domains)
     query.addBindValue(der);
     if (!query.exec()) {
         TK_LOG_ERROR("%s: could not insert key data into the DB: id = %s, cn = %s, auth = %d, DER size = %d",
-                     "Install", qUtf8Printable(key.m_id), qUtf8Printable(item->commonName), storedPreference,
+                     "Install", qUtf8Printable(key.m_id), TK_LOG_TEXT(item->commonName), storedPreference,
                      int(der.size()));
         _showStoringFailedBanner();
         return false;

@@ -46,6 +46,7 @@ const char busConfiguration[] = R"(<!DOCTYPE busconfig PUBLIC "-//freedesktop//D
           send_member="UpdateActivationEnvironment"/>
   </policy>
   <include>%3</include>
+  %4
 </busconfig>
 )";
 
@@ -82,10 +83,11 @@ bool waitForProcessGone(qint64 pid, int timeoutMs)
 
 } // namespace
 
-PrivateBus::PrivateBus(const QString &deviceRoot)
+PrivateBus::PrivateBus(const QString &deviceRoot, const QString &extraPolicy)
     : m_dir(QDir::tempPath() + QStringLiteral("/tkbus-XXXXXX"))
     , m_deviceRoot(deviceRoot.isEmpty() ? qEnvironmentVariable("TRUSTKEEP_DEVICE_ROOT") : deviceRoot)
     , m_connectionName(QStringLiteral("privatebus-%1").arg(reinterpret_cast<quintptr>(this)))
+    , m_extraPolicy(extraPolicy)
 {
     m_running = start();
 }
@@ -228,7 +230,7 @@ bool PrivateBus::writeConfiguration()
     }
     config.write(QString::fromLatin1(busConfiguration)
                      .arg(m_dir.filePath(QStringLiteral("system_bus_socket")),
-                          m_dir.filePath(QStringLiteral("services")), policy)
+                          m_dir.filePath(QStringLiteral("services")), policy, m_extraPolicy)
                      .toUtf8());
     return true;
 }

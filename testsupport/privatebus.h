@@ -25,8 +25,10 @@ public:
     static const char serviceName[];   // "com.tavelo.certman"
 
     // deviceRoot: TRUSTKEEP_DEVICE_ROOT for every process on the bus; empty
-    // takes the current process's value.
-    explicit PrivateBus(const QString &deviceRoot = QString());
+    // takes the current process's value. extraPolicy: <policy> elements
+    // that follow the shipped policy (e.g. to see what the service does on
+    // its own where a device's policy is more open).
+    explicit PrivateBus(const QString &deviceRoot = QString(), const QString &extraPolicy = QString());
     ~PrivateBus();
 
     bool isRunning() const;
@@ -66,6 +68,7 @@ private:
     QTemporaryDir m_dir;
     QString m_deviceRoot;
     QString m_connectionName;
+    QString m_extraPolicy;
     QProcess m_daemon;
     QString m_log;
     QString m_error;

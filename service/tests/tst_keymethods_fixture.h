@@ -95,10 +95,12 @@ public:
     static QString serviceName() { return QLatin1String(PrivateBus::serviceName); }
 
     TemporaryDeviceRoot root;
-    PrivateBus bus{ root.path() };
+    PrivateBus bus;
 
-    KeyServiceFixture()
-        : m_connectionName(QStringLiteral("keys-test-%1").arg(quintptr(this)))
+    // extraPolicy: bus policy after the shipped one (see PrivateBus).
+    explicit KeyServiceFixture(const QString &extraPolicy = QString())
+        : bus(root.path(), extraPolicy)
+        , m_connectionName(QStringLiteral("keys-test-%1").arg(quintptr(this)))
     {
     }
     ~KeyServiceFixture()

@@ -155,8 +155,9 @@ private slots:
         QCOMPARE(properties.errorName(), QStringLiteral("org.freedesktop.DBus.Error.AccessDenied"));
     }
 
-    // What a program of another user may do: call and introspect the
-    // service, but neither reach its other interfaces nor take its name.
+    // What a program of another user may do: check a certificate and
+    // introspect the service, but neither reach its other interfaces nor
+    // take its name.
     void otherUsersMayCallButNotOwn()
     {
         if (geteuid() != 0 || QStandardPaths::findExecutable(QStringLiteral("setpriv")).isEmpty())
@@ -175,9 +176,9 @@ private slots:
         const QStringList gdbusCall{ "gdbus", "call", "--system", "--dest", serviceName(), "--object-path", "/request",
                                      "--method" };
         QString output;
-        QVERIFY2(asNobody(gdbusCall + QStringList{ serviceName() + ".GetPrivateKeyData", QString(40, 'c') }, &output),
+        QVERIFY2(asNobody(gdbusCall + QStringList{ serviceName() + ".CheckCertificate", "''" }, &output),
                  qPrintable(output));
-        QCOMPARE(output.trimmed(), QStringLiteral("(-1,)"));
+        QCOMPARE(output.trimmed(), QStringLiteral("(false,)"));
         QVERIFY2(asNobody({ "gdbus", "introspect", "--system", "--dest", serviceName(), "--object-path", "/request" },
                           &output), qPrintable(output));
         QVERIFY(output.contains(QLatin1String("interface com.tavelo.certman")));

@@ -108,6 +108,29 @@ ReadResult readKey(const PemBlock &block, PasswordRequest &request, PasswordSour
     }
 }
 
+// Bundles made with cat from files that lack their final newline glue the
+// next block's first line onto the last one ("-----END CERTIFICATE-----"
+// directly followed by "-----BEGIN CERTIFICATE-----"); OpenSSL reads blocks
+// line by line and would stop there. Every BEGIN line starts a line of its
+// own again.
+QByteArray withBlocksOnTheirOwnLines(const QByteArray &text)
+{
+    static const QByteArray begin = QByteArrayLiteral("-----BEGIN ");
+    QByteArray out;
+    int from = 0;
+    for (int at = text.indexOf(begin); at >= 0; at = text.indexOf(begin, at + begin.size())) {
+        if (at > 0 && text.at(at - 1) != '\n') {
+            out.append(text.constData() + from, at - from);
+            out.append('\n');
+            from = at;
+        }
+    }
+    if (from == 0)
+        return text;
+    out.append(text.constData() + from, text.size() - from);
+    return out;
+}
+
 } // namespace
 
 bool looksLikePem(const QByteArray &data)
@@ -115,8 +138,9 @@ bool looksLikePem(const QByteArray &data)
     return data.contains("-----BEGIN ");
 }
 
-ReadResult read(const QByteArray &text, FileContents &contents, PasswordSource *passwords)
+ReadResult read(const QByteArray &glued, FileContents &contents, PasswordSource *passwords)
 {
+    const QByteArray text = withBlocksOnTheirOwnLines(glued);
     BIO *bio = BIO_new_mem_buf(text.constData(), text.size());
     if (!bio)
         return ReadResult::Failed;
@@ -140,8 +164,9 @@ ReadResult read(const QByteArray &text, FileContents &contents, PasswordSource *
     return result;
 }
 
-bool holdsCertificate(const QByteArray &text)
+bool holdsCertificate(const QByteArray &glued)
 {
+    const QByteArray text = withBlocksOnTheirOwnLines(glued);
     BIO *bio = BIO_new_mem_buf(text.constData(), text.size());
     if (!bio)
         return false;
