@@ -62,10 +62,24 @@ StoredCertificatesLoader::StoredCertificatesLoader(const QDBusConnection &bus, Q
 
 StoredCertificatesLoader::~StoredCertificatesLoader() = default;
 
+template <typename Handler>
+void StoredCertificatesLoader::whenAnswered(const QDBusPendingCall &call, Handler handler)
+{
+    auto *watcher = new QDBusPendingCallWatcher(call, this);
+    if (watcher->isFinished()) {
+        // A call that could not even be sent (no bus) is answered at once,
+        // and its watcher may never say so: take the answer from the event
+        // loop, as any other.
+        QMetaObject::invokeMethod(this, [watcher, handler] { handler(watcher); }, Qt::QueuedConnection);
+        return;
+    }
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, handler);
+}
+
 void StoredCertificatesLoader::start(const QStringList &domains)
 {
-    auto *call = new QDBusPendingCallWatcher(m_client->LoadCertificatesFromDomains(domains), this);
-    connect(call, &QDBusPendingCallWatcher::finished, this, &StoredCertificatesLoader::listed);
+    whenAnswered(m_client->LoadCertificatesFromDomains(domains),
+                 [this](QDBusPendingCallWatcher *call) { listed(call); });
 }
 
 std::vector<StoredCertificate> StoredCertificatesLoader::takeResult()
@@ -126,9 +140,8 @@ void StoredCertificatesLoader::listed(QDBusPendingCallWatcher *call)
 void StoredCertificatesLoader::askKeyData(int index)
 {
     ++m_pendingKeyCalls;
-    auto *call = new QDBusPendingCallWatcher(m_client->GetPrivateKeyData(m_found[size_t(index)].item->keyId), this);
-    connect(call, &QDBusPendingCallWatcher::finished, this,
-            [this, index](QDBusPendingCallWatcher *answered) { keyDataAnswered(index, answered); });
+    whenAnswered(m_client->GetPrivateKeyData(m_found[size_t(index)].item->keyId),
+                 [this, index](QDBusPendingCallWatcher *call) { keyDataAnswered(index, call); });
 }
 
 void StoredCertificatesLoader::keyDataAnswered(int index, QDBusPendingCallWatcher *call)

@@ -10,6 +10,7 @@
 #include <vector>
 
 class CertificateItem;
+class QDBusPendingCall;
 class QDBusPendingCallWatcher;
 class TrustkeepClient;
 
@@ -44,6 +45,8 @@ signals:
     void finished();
 
 private:
+    template <typename Handler>
+    void whenAnswered(const QDBusPendingCall &call, Handler handler);
     void listed(QDBusPendingCallWatcher *call);
     void askKeyData(int index);
     void keyDataAnswered(int index, QDBusPendingCallWatcher *call);
