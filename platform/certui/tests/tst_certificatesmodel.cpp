@@ -21,6 +21,7 @@ struct Planted {
     QStringList privateDomains;
     bool trusted;       // a trust record of the server
     int keyPreference;  // -1: no key record
+    bool keyShown;      // the model asks for keys of certificates in "-user" domains only
     QStringList purposes;
     int userDomains;
     int manageable;
@@ -29,16 +30,17 @@ struct Planted {
 const QList<Planted> &planted()
 {
     static const QList<Planted> all{
-        { "Root Alpha", true, { "common-ca" }, {}, false, -1, { "common-ca" }, 0, 0 },
-        { "Code Root", true, { "codesigning" }, {}, false, -1, { "common-codesigning-ca" }, 0, 0 },
-        { "Own Root", true, { "common-ca" }, { "ssl-ca", "wifi-ca" }, false, 1, { "common-ca", "ssl", "wifi" }, 0, 1 },
-        { "mail user", false, {}, { "smime-user" }, false, -1, { "smime" }, 1, 1 },
-        { "wifi user", false, {}, { "ssl-user", "wifi-user" }, false, 0, { "ssl", "wifi" }, 1, 1 },
-        { "signer", false, {}, { "codesign-user" }, false, 2, { "codesign" }, 1, 1 },
-        { "server.example", false, {}, {}, true, -1, { "server" }, 0, 0 },
-        { "both.example", false, {}, { "ssl-user" }, true, -1, { "server", "ssl" }, 0, 1 },
-        { "Twin", false, {}, { "smime-user" }, false, -1, { "smime" }, 1, 1 },
-        { "twin", false, {}, { "smime-user" }, false, -1, { "smime" }, 1, 1 },
+        { "Root Alpha", true, { "common-ca" }, {}, false, -1, false, { "common-ca" }, 0, 0 },
+        { "Code Root", true, { "codesigning" }, {}, false, -1, false, { "common-codesigning-ca" }, 0, 0 },
+        { "Own Root", true, { "common-ca" }, { "ssl-ca", "wifi-ca" }, false, 1, false, { "common-ca", "ssl", "wifi" }, 0, 1 },
+        { "mail user", false, {}, { "smime-user" }, false, -1, false, { "smime" }, 1, 1 },
+        { "wifi user", false, {}, { "ssl-user", "wifi-user" }, false, 0, true, { "ssl", "wifi" }, 1, 1 },
+        { "signer", false, {}, { "codesign-user" }, false, 2, true, { "codesign" }, 1, 1 },
+        { "notifier", false, {}, { "smime-user" }, false, 1, true, { "smime" }, 1, 1 },
+        { "server.example", false, {}, {}, true, -1, false, { "server" }, 0, 0 },
+        { "both.example", false, {}, { "ssl-user" }, true, -1, false, { "server", "ssl" }, 0, 1 },
+        { "Twin", false, {}, { "smime-user" }, false, -1, false, { "smime" }, 1, 1 },
+        { "twin", false, {}, { "smime-user" }, false, -1, false, { "smime" }, 1, 1 },
     };
     return all;
 }
@@ -137,8 +139,8 @@ void TestCertificatesModel::rowPerCertificateWithItsFacts()
     QCOMPARE(item->isCA, p.isCa);
     QCOMPARE(item->itemType, p.isCa ? 1 : 2);
     QCOMPARE(item->userDomains, p.userDomains);
-    QCOMPARE(item->hasKey, p.keyPreference >= 0);
-    QCOMPARE(item->authPreference, p.keyPreference);
+    QCOMPARE(item->hasKey, p.keyShown);
+    QCOMPARE(item->authPreference, p.keyShown ? p.keyPreference : -1);
 
     QCOMPARE(row.data(Qt::DisplayRole).toString(), p.name);
     QCOMPARE(row.data(CertificatesModel::SortRole).toString(), p.name.toLower() + QLatin1Char('\n') + keyId);
@@ -155,14 +157,14 @@ void TestCertificatesModel::filterShowsOneKindSorted_data()
 {
     QTest::addColumn<QList<int>>("choices");
     QTest::addColumn<QStringList>("shown");
-    const QStringList all{ "both.example", "Code Root", "mail user", "Own Root", "Root Alpha",
+    const QStringList all{ "both.example", "Code Root", "mail user", "notifier", "Own Root", "Root Alpha",
                            "server.example", "signer", "Twin", "twin", "wifi user" };
     QTest::newRow("none chosen yet") << QList<int>{} << all;
     QTest::newRow("all") << QList<int>{ AllCertificates } << all;
     QTest::newRow("roots") << QList<int>{ RootCertificates }
                            << QStringList{ "Code Root", "Own Root", "Root Alpha" };
     QTest::newRow("user") << QList<int>{ UserCertificates }
-                          << QStringList{ "both.example", "mail user", "signer", "Twin", "twin", "wifi user" };
+                          << QStringList{ "both.example", "mail user", "notifier", "signer", "Twin", "twin", "wifi user" };
     QTest::newRow("server") << QList<int>{ ServerCertificates }
                             << QStringList{ "both.example", "server.example" };
     QTest::newRow("back to none") << QList<int>{ ServerCertificates, NoCertificateType } << all;
@@ -180,14 +182,12 @@ void TestCertificatesModel::filterShowsOneKindSorted()
         filter.selectCertificates(CertificateType(choice));
     filter.sort(0, Qt::AscendingOrder);
     QStringList names;
-    QStringList keyIds;
-    for (int r = 0; r < filter.rowCount(); ++r) {
+    for (int r = 0; r < filter.rowCount(); ++r)
         names << filter.index(r, 0).data().toString();
-        keyIds << filter.index(r, 0).data(CertificatesModel::ItemRole).value<CertificateItem *>()->keyId;
-    }
     // "Twin" and "twin" sort as one name, then by key id.
     const int twin = shown.indexOf(QStringLiteral("Twin"));
-    if (twin >= 0 && keyIds.at(twin) > keyIds.at(twin + 1))
+    if (twin >= 0 && StoredDevice::keyIdText(m_made.value(QStringLiteral("Twin")).certificate.data())
+            > StoredDevice::keyIdText(m_made.value(QStringLiteral("twin")).certificate.data()))
         shown.swapItemsAt(twin, twin + 1);
     QCOMPARE(names, shown);
 }
