@@ -15,6 +15,17 @@ struct PurposeEntry {
 
 extern const PurposeEntry purposeTable[];
 
+// Store domains with fixed names, beside the purposes' own "<prefix>-ca" and
+// "<prefix>-user" domains.
+namespace DomainNames {
+inline constexpr char commonCa[] = "common-ca";                      // the platform's shared CA domain
+inline constexpr char codesigning[] = "codesigning";                 // the platform's software-maker domain
+inline constexpr char commonCodesigningCa[] = "common-codesigning-ca";  // what listings call "codesigning"
+inline constexpr char common[] = "common";
+inline constexpr char commonCodesigning[] = "common-codesigning";
+inline constexpr char server[] = "server";  // no store domain: the trust records' certificates in listings
+} // namespace DomainNames
+
 // Which token a caller makes current before opening a domain.
 enum class DomainAccess { Add, Remove, Load };
 

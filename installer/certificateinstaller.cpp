@@ -14,6 +14,7 @@
 #include <filelistpagecontent.h>
 #include <log.h>
 #include <purposetable.h>
+#include <storedomain.h>
 #include <validityscreening.h>
 #include <zelvoapplicationpage.h>
 #include <zelvoapplicationwindow.h>
@@ -217,21 +218,17 @@ void CertificateInstaller::installCertificatesToDomains(const QStringList &purpo
             if (!purposes.contains(QLatin1String(entry->domainPrefix)))
                 continue;
             const QString domainName = Purposes::domainFor(*entry, item->isCA);
-            if (entry->caAddToken)
-                bastra_certman_set_credentials(entry->caAddToken);
-            bastra_domain domain = nullptr;
-            const int opened = bastra_certman_open_domain(domainName.toLatin1().constData(), 0, &domain);
-            if (opened != 0) {
+            const StoreDomain domain(domainName, StoreDomain::Private, DomainAccess::Add, TK_CLOSE_UNLOGGED);
+            if (!domain.isOpen()) {
                 TK_LOG_ERROR("%s: failed opening domain %s (%d)", "commitSettings", qUtf8Printable(domainName),
-                             opened);
+                             domain.openResult());
                 continue;
             }
-            const int added = bastra_certman_add_cert(domain, item->cert);
+            const int added = bastra_certman_add_cert(domain.handle(), item->cert);
             if (added != 0) {
                 TK_LOG_ERROR("%s: failed adding certificate to '%s' (%d)", "commitSettings",
                              qUtf8Printable(domainName), added);
             }
-            bastra_certman_close_domain(domain);
         }
     }
 }

@@ -32,7 +32,7 @@ shot() {
 
 echo
 echo "### The certificate installer (trustkeep without --dbus)"
-"$build/bin/make-demo-files" "$home"
+"$build/bin/make-demo-files" "$home"   # scripts/demo-tools/make-demo-files.cpp
 echo "Sample files in the emulated home:"
 (cd "$home" && ls -1 -- *.pem *.p12 *.crt | sed 's/^/   /')
 

@@ -10,6 +10,8 @@ rm -rf "$device"
 mkdir -p "$device/home/user/private"
 export TRUSTKEEP_DEVICE_ROOT="$device"
 
+# The store's walk-through (scripts/demo-tools/bastra-certman-demo.cpp) makes
+# its certificates with the test certificate factory.
 echo "### The certificate store"
 "$build/bin/bastra-certman-demo"
 

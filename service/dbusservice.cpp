@@ -4,8 +4,10 @@
 #include "pkey.h"
 #include "servicetimeout.h"
 #include "servicetimeouthold.h"
+#include "trustrecords.h"
 #include "unusedkey.h"
 
+#include <base64.h>
 #include <bastra_certman.h>
 #include <bastra_crypto.h>
 #include <certificatedetailswidget.h>
@@ -13,13 +15,13 @@
 #include <domainlist.h>
 #include <log.h>
 #include <logtext.h>
+#include <opensslowners.h>
 #include <purposetable.h>
+#include <storedomain.h>
 #include <zelvoapplication.h>
 #include <zelvoapplicationwindow.h>
 
 #include <QCoreApplication>
-#include <QSqlError>
-#include <QSqlQuery>
 
 #include <openssl/crypto.h>
 #include <openssl/err.h>
@@ -39,37 +41,7 @@ DBusService::DBusService(QCoreApplication *application)
 
 DBusService::~DBusService() = default;
 
-// The methods below that have no body yet belong to the server check and to
-// the key and domain operations; until those land each answers its failure
-// value, but already holds the idle timer as the finished method will.
-
 namespace {
-
-struct CryptoBufferFree {
-    void operator()(unsigned char *buffer) const { bastra_crypto_free(buffer); }
-};
-struct X509Free {
-    void operator()(X509 *cert) const { X509_free(cert); }
-};
-using CryptoBuffer = std::unique_ptr<unsigned char, CryptoBufferFree>;
-using X509Holder = std::unique_ptr<X509, X509Free>;
-
-// Base64 text as bytes; *length is the decoder's result (negative on failure,
-// when the buffer is null).
-CryptoBuffer decodeBase64(const QByteArray &text, int *length)
-{
-    unsigned char *decoded = nullptr;
-    *length = base64_decode(text.constData(), &decoded);
-    return CryptoBuffer(decoded);
-}
-
-QString encodeBase64(const unsigned char *data, size_t length)
-{
-    char *text = base64_encode(data, length);
-    const QString encoded = QString::fromLatin1(text);
-    bastra_crypto_free(text);
-    return encoded;
-}
 
 const int alreadyPresent = EEXIST;   // the store's answer for a certificate it holds
 const int notPresent = ENOENT;       // ... and for one it does not hold
@@ -102,10 +74,10 @@ std::optional<QStringList> acceptedDomains(const QStringList &domains, const cha
 
 // DER text of exactly one certificate: bytes after it would be stored or
 // shown without being what the caller meant, so they refuse the whole.
-X509Holder wholeCertificate(const unsigned char *data, int length)
+X509Owner wholeCertificate(const unsigned char *data, int length)
 {
     const unsigned char *cursor = data;
-    X509Holder certificate(d2i_X509(nullptr, &cursor, length));
+    X509Owner certificate(d2i_X509(nullptr, &cursor, length));
     if (certificate && cursor != data + length)
         certificate.reset();
     return certificate;
@@ -116,11 +88,12 @@ X509Holder wholeCertificate(const unsigned char *data, int length)
 bool holdsThisCertificate(bastra_domain handle, X509 *cert)
 {
     bastra_key_id keyId;
-    X509 *held = nullptr;
-    const bool same = bastra_certman_get_cert_key_id(cert, &keyId) == 0
-        && bastra_certman_load_cert(handle, &keyId, &held) == 0 && X509_cmp(held, cert) == 0;
-    X509_free(held);
-    return same;
+    if (bastra_certman_get_cert_key_id(cert, &keyId) != 0)
+        return false;
+    X509 *loaded = nullptr;
+    const int result = bastra_certman_load_cert(handle, &keyId, &loaded);
+    const X509Owner held(loaded);
+    return result == 0 && held && X509_cmp(held.get(), cert) == 0;
 }
 
 // The domain holds another certificate under cert's key id: cert takes its
@@ -139,18 +112,14 @@ int replaceCertificate(bastra_domain handle, X509 *cert)
 bool startsWithCertificate(const unsigned char *data, int length)
 {
     const unsigned char *cursor = data;
-    return X509Holder(d2i_X509(nullptr, &cursor, length)) != nullptr;
-}
-
-// The shared domains are read-only to the store, so they are opened as such.
-int openFlagFor(const QString &domain)
-{
-    return domain == QLatin1String("common-ca") || domain == QLatin1String("codesigning") ? 1 : 0;
+    return X509Owner(d2i_X509(nullptr, &cursor, length)) != nullptr;
 }
 
 QString reportedNameFor(const QString &domain)
 {
-    return domain.startsWith(QLatin1String("codesigning")) ? QStringLiteral("common-codesigning-ca") : domain;
+    return domain.startsWith(QLatin1String(DomainNames::codesigning))
+        ? QString::fromLatin1(DomainNames::commonCodesigningCa)
+        : domain;
 }
 
 } // namespace
@@ -169,13 +138,13 @@ bool DBusService::InstallCertificateToDomains(const QString &cert, const QString
     const QStringList &domains = *accepted;
 
     int length = 0;
-    const CryptoBuffer buffer = decodeBase64(cert.toLatin1(), &length);
+    const CryptoBuffer buffer = Base64::decode(cert.toLatin1(), &length);
     if (!buffer) {
         TK_LOG_ERROR("%s: failed to base64-decode certificate (%d)", "InstallCertificateToDomains", length);
         return false;
     }
 
-    X509Holder certificate = wholeCertificate(buffer.get(), length);
+    X509Owner certificate = wholeCertificate(buffer.get(), length);
     if (!certificate && startsWithCertificate(buffer.get(), length)) {
         TK_LOG_ERROR("%s: the certificate is followed by other data", "InstallCertificateToDomains");
         return false;
@@ -223,20 +192,21 @@ bool DBusService::InstallCertificateToDomains(const QString &cert, const QString
 bool DBusService::_installCertToDomains(CertificateItem *item, const QStringList &domains)
 {
     for (const QString &domain : domains) {
-        Purposes::useCredentialsFor(domain, DomainAccess::Add);
-        bastra_domain handle = nullptr;
-        const int opened = bastra_certman_open_domain(domain.toLatin1().constData(), 0, &handle);
-        if (opened != 0) {
-            TK_LOG_ERROR("%s: failed opening domain %s (%d)", "_installCertToDomains", TK_LOG_TEXT(domain), opened);
-            return false;
+        int added;
+        {
+            const StoreDomain store(domain, StoreDomain::Private, DomainAccess::Add, TK_CLOSE_UNLOGGED);
+            if (!store.isOpen()) {
+                TK_LOG_ERROR("%s: failed opening domain %s (%d)", "_installCertToDomains", TK_LOG_TEXT(domain),
+                             store.openResult());
+                return false;
+            }
+            added = bastra_certman_add_cert(store.handle(), item->cert);
+            if (added == alreadyPresent && !holdsThisCertificate(store.handle(), item->cert))
+                added = replaceCertificate(store.handle(), item->cert);
+            if (added != 0)
+                TK_LOG_ERROR("%s: failed adding certificate to '%s' (%d)", "_installCertToDomains",
+                             TK_LOG_TEXT(domain), added);
         }
-        int added = bastra_certman_add_cert(handle, item->cert);
-        if (added == alreadyPresent && !holdsThisCertificate(handle, item->cert))
-            added = replaceCertificate(handle, item->cert);
-        if (added != 0)
-            TK_LOG_ERROR("%s: failed adding certificate to '%s' (%d)", "_installCertToDomains",
-                         TK_LOG_TEXT(domain), added);
-        bastra_certman_close_domain(handle);
         if (added != 0 && added != alreadyPresent)
             return false;
     }
@@ -270,23 +240,23 @@ bool DBusService::_removeCertFromDomains(const QString &key, const bastra_key_id
     bool removedAny = false;
     bool failed = false;
     for (const QString &domain : domains) {
-        Purposes::useCredentialsFor(domain, DomainAccess::Remove);
-        bastra_domain handle = nullptr;
-        const int opened = bastra_certman_open_domain(domain.toLatin1().constData(), 0, &handle);
-        if (opened != 0) {
-            TK_LOG_ERROR("%s: failed opening domain %s (%d)", "DeleteCertificateFromDomains",
-                         TK_LOG_TEXT(domain), opened);
-            failed = true;
-            break;
+        int removed;
+        {
+            const StoreDomain store(domain, StoreDomain::Private, DomainAccess::Remove, TK_CLOSE_UNLOGGED);
+            if (!store.isOpen()) {
+                TK_LOG_ERROR("%s: failed opening domain %s (%d)", "DeleteCertificateFromDomains",
+                             TK_LOG_TEXT(domain), store.openResult());
+                failed = true;
+                break;
+            }
+            removed = bastra_certman_rm_cert(store.handle(), &keyId);
+            if (removed == notPresent && absentIsRemoved)
+                removed = 0;
+            else if (removed != 0)
+                TK_LOG_ERROR("%s: failed removing cert (%d)", "DeleteCertificateFromDomains", removed);
+            else
+                removedAny = true;
         }
-        int removed = bastra_certman_rm_cert(handle, &keyId);
-        if (removed == notPresent && absentIsRemoved)
-            removed = 0;
-        else if (removed != 0)
-            TK_LOG_ERROR("%s: failed removing cert (%d)", "DeleteCertificateFromDomains", removed);
-        else
-            removedAny = true;
-        bastra_certman_close_domain(handle);
         if (removed != 0) {
             failed = true;
             break;
@@ -308,7 +278,7 @@ QVariantMap DBusService::LoadCertificatesFromDomains(const QStringList &requeste
         return QVariantMap();
     QVariantMap certificates;
     QStringList list;
-    QSqlQuery query;
+    TrustRecords trustRecords;
     ServiceTimeoutHold hold(m_idleTimer);
 
     const std::optional<QStringList> domains = acceptedDomains(requested, "LoadCertificatesFromDomains", false);
@@ -333,19 +303,17 @@ QVariantMap DBusService::LoadCertificatesFromDomains(const QStringList &requeste
     for (const QString &domain : *domains) {
         if (full)
             break;
-        bastra_domain handle = nullptr;
-        const int opened = bastra_certman_open_domain(domain.toLatin1().constData(), openFlagFor(domain), &handle);
-        if (opened != 0) {
-            TK_LOG_ERROR("%s: failed opening domain %s (%d)", "LoadCertificatesFromDomains",
-                         TK_LOG_TEXT(domain), opened);
-            continue;
+        {
+            const StoreDomain store(domain, StoreDomain::modeFor(domain), TK_CLOSE_LOGGED_BY_CALL);
+            if (!store.isOpen()) {
+                TK_LOG_ERROR("%s: failed opening domain %s (%d)", "LoadCertificatesFromDomains",
+                             TK_LOG_TEXT(domain), store.openResult());
+                continue;
+            }
+            const int iterated = bastra_certman_iterate_certs(store.handle(), add_to_list, &list);
+            if (iterated != 0)
+                TK_LOG_ERROR("bastra_certman_iterate_certs (%d)", iterated);
         }
-        const int iterated = bastra_certman_iterate_certs(handle, add_to_list, &list);
-        if (iterated != 0)
-            TK_LOG_ERROR("bastra_certman_iterate_certs (%d)", iterated);
-        const int closed = bastra_certman_close_domain(handle);
-        if (closed != 0)
-            TK_LOG_ERROR("bastra_certman_close_domain (%d)", closed);
 
         // One entry per certificate and domain: a certificate in two domains
         // is listed twice under the same key.
@@ -355,16 +323,18 @@ QVariantMap DBusService::LoadCertificatesFromDomains(const QStringList &requeste
         list.clear();
     }
 
-    if (!_selectAllCertificates(query)) {
-        TK_LOG_ERROR("Failed to execute a query to the DB: %s", qUtf8Printable(query.lastError().text()));
+    QList<QByteArray> derDumps;
+    if (!trustRecords.selectAllCertificates(&derDumps)) {
+        TK_LOG_ERROR("Failed to execute a query to the DB: %s", qUtf8Printable(trustRecords.lastError()));
     } else {
-        for (; query.isValid() && !full; query.next()) {
-            const QByteArray der = query.value(5).toByteArray();
+        for (const QByteArray &der : qAsConst(derDumps)) {
+            if (full)
+                break;
             if (!der.isEmpty())
-                list << encodeBase64(reinterpret_cast<const unsigned char *>(der.constData()), size_t(der.size()));
+                list << Base64::encode(der);
         }
         for (const QString &text : qAsConst(list))
-            add(text, QStringLiteral("server"));
+            add(text, QLatin1String(DomainNames::server));
     }
     return certificates;
 }
@@ -376,22 +346,13 @@ int DBusService::add_to_list(int index, X509 *cert, void *user)
     unsigned char *der = nullptr;
     const int length = i2d_X509(cert, &der);
     if (length > 0 && der) {
-        *list << encodeBase64(der, size_t(length));
+        *list << Base64::encode(der, size_t(length));
         OPENSSL_free(der);
         return 0;
     }
     OPENSSL_free(der);
     TK_LOG_ERROR("%s: failed to der-encode certificate (%s)", "add_to_list", ERR_error_string(ERR_get_error(), nullptr));
     return -1;
-}
-
-bool DBusService::_selectAllCertificates(QSqlQuery &query)
-{
-    query.prepare(QStringLiteral("SELECT * FROM certificates"));
-    if (!query.exec())
-        return false;
-    query.first();
-    return true;
 }
 
 // Held for its whole run: the details page waits for the user, and an idle
@@ -403,12 +364,12 @@ bool DBusService::ShowCertificateInfo(const QString &x509)
     ServiceTimeoutHold hold(m_idleTimer);
 
     int length = 0;
-    const CryptoBuffer buffer = decodeBase64(x509.toUtf8(), &length);
+    const CryptoBuffer buffer = Base64::decode(x509.toUtf8(), &length);
     if (!buffer) {
         TK_LOG_ERROR("%s: failed to base64-decode certificate (%d)", "ShowCertificateInfo", length);
         return false;
     }
-    const X509Holder certificate = wholeCertificate(buffer.get(), length);
+    const X509Owner certificate = wholeCertificate(buffer.get(), length);
     if (!certificate) {
         TK_LOG_ERROR("%s: the data is not a DER certificate", "ShowCertificateInfo");
         return false;

@@ -16,7 +16,6 @@
 class CertificateItem;
 class QByteArray;
 class QCoreApplication;
-class QSqlQuery;
 class ServiceTimeout_p;
 
 // The object behind "/request": every method of the com.tavelo.certman
@@ -73,15 +72,7 @@ private:
     // Store callback of the domain listing: appends the Base64 DER of each
     // certificate to the QStringList behind user.
     static int add_to_list(int index, X509 *cert, void *user);
-    // Runs "SELECT * FROM certificates" on query and stands it on the first
-    // row; false when the statement fails.
-    static bool _selectAllCertificates(QSqlQuery &query);
-
-    // The server check (dbusservice_trust.cpp). Runs the lookup of the
-    // records of one subject common name, oldest first, and stands query on
-    // the first; false when there is none or the statement fails.
-    bool _selectCertificates(const QString &commonName, QSqlQuery &query);
-    // The three questions; each records the answer and returns whether the
+    // The server check (dbusservice_trust.cpp): the three questions; each records the answer and returns whether the
     // user trusts the certificate. A lapsed record of the same certificate
     // (lapsedId) is renewed in place instead of getting a second record.
     bool _installNewDialog(CertificateItem *item, const QByteArray &der,

@@ -9,11 +9,14 @@
 #include "pkey.h"
 #include "servicetimeouthold.h"
 
+#include <base64.h>
 #include <bastra_certman.h>
 #include <bastra_crypto.h>
 #include <log.h>
 #include <logtext.h>
+#include <opensslowners.h>
 #include <purposetable.h>
+#include <storedomain.h>
 
 #include <QByteArray>
 
@@ -56,20 +59,19 @@ QString DBusService::GetPrivateKey(const QString &keyId, const QString &creds)
             char name[domainNameSize];
             std::snprintf(name, sizeof name, "%s-user", prefix);
 
-            bastra_domain handle = nullptr;
-            const int opened = bastra_certman_open_domain(name, 0, &handle);
-            if (opened != 0) {
-                TK_LOG_ERROR("%s: failed opening domain %s (%d)", "GetPrivateKey", prefix, opened);
-                continue;
-            }
             X509 *certificate = nullptr;
-            const int loaded = bastra_certman_load_cert(handle, &id, &certificate);
-            const int closed = bastra_certman_close_domain(handle);
-            if (closed != 0)
-                TK_LOG_ERROR("bastra_certman_close_domain (%d)", closed);
+            int loaded;
+            {
+                const StoreDomain store(QString::fromLatin1(name), StoreDomain::Private, TK_CLOSE_LOGGED_BY_CALL);
+                if (!store.isOpen()) {
+                    TK_LOG_ERROR("%s: failed opening domain %s (%d)", "GetPrivateKey", prefix, store.openResult());
+                    continue;
+                }
+                loaded = bastra_certman_load_cert(store.handle(), &id, &certificate);
+            }
+            const X509Owner loadedCertificate(certificate);   // only its presence counts
 
             if (loaded == 0) {
-                X509_free(certificate);
                 found = true;
                 PKey key(keyId);
                 QByteArray der;
@@ -86,11 +88,9 @@ QString DBusService::GetPrivateKey(const QString &keyId, const QString &creds)
     size_t cipherLength = 0;
     const int encrypted = bastra_crypto_encrypt(payload.constData(), size_t(payload.size()),
                                                 creds.toUtf8().constData(), &cipher, &cipherLength);
+    const CryptoBuffer cipherOwner(cipher);
     if (encrypted == 0) {
-        char *text = base64_encode(cipher, cipherLength);
-        reply = QString::fromLatin1(text);
-        bastra_crypto_free(text);
-        bastra_crypto_free(cipher);
+        reply = Base64::encode(cipher, cipherLength);
     } else {
         TK_LOG_ERROR("%s: could not encrypt the reply for the token (%d)", "GetPrivateKey", encrypted);
     }

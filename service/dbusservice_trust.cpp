@@ -11,16 +11,16 @@
 #include "buttonadvertiser.h"
 #include "checkcertificatepage.h"
 #include "servicetimeouthold.h"
+#include "trustdecision.h"
+#include "trustrecords.h"
 
-#include <bastra_crypto.h>
+#include <base64.h>
 #include <certificateitem.h>
 #include <log.h>
+#include <opensslowners.h>
 
 #include <QByteArray>
 #include <QDateTime>
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QVariant>
 
 #include <openssl/x509.h>
 
@@ -28,8 +28,8 @@
 
 namespace {
 
-const int trustedUntilEnds = 2;     // trust type of a time-limited decision
-const int trustedWithoutLimit = 1;  // what "always" makes of a changed or expired one
+const int trustedUntilEnds = TrustDecision::trustedUntilEnds;
+const int trustedWithoutLimit = TrustDecision::trustedWithoutLimit;
 const int hoursOfShortTrust = 24;
 // Each waiting question nests an event loop; thousands of them overflow the
 // stack. Beyond this many the answer is "not trusted" at once.
@@ -48,13 +48,6 @@ private:
     int &m_waiting;
 };
 
-struct CryptoBufferFree {
-    void operator()(unsigned char *buffer) const { bastra_crypto_free(buffer); }
-};
-struct X509Free {
-    void operator()(X509 *cert) const { X509_free(cert); }
-};
-
 // An item for a DER certificate, or null when the bytes are not exactly one
 // certificate. Bytes after the certificate are refused too: the image is
 // stored and compared as a whole, and whatever followed the certificate
@@ -64,7 +57,7 @@ std::unique_ptr<CertificateItem> itemFromDer(const unsigned char *data, long len
     if (!data || length <= 0)
         return nullptr;
     const unsigned char *cursor = data;
-    std::unique_ptr<X509, X509Free> certificate(d2i_X509(nullptr, &cursor, length));
+    const X509Owner certificate(d2i_X509(nullptr, &cursor, length));
     if (!certificate || cursor != data + length)
         return nullptr;
     std::unique_ptr<CertificateItem> item(new CertificateItem);
@@ -111,50 +104,6 @@ QDateTime endOfShortTrust()
     return QDateTime::currentDateTime().addDays(1);
 }
 
-// What the records say about the presented certificate.
-struct TrustDecision {
-    enum Kind {
-        Trusted,       // a record holds the certificate and its trust holds
-        AskNew,        // no record of that name
-        AskAgain,      // its time-limited trust lapsed before the certificate's end
-        AskExpired,    // its trust ran to the certificate's end
-        AskChanged     // records of that name, none with this certificate
-    };
-    Kind kind = AskNew;
-    qint64 id = 0;          // the record that decided, or the last one of the name
-    QByteArray storedDer;   // AskChanged: that record's certificate
-};
-
-// Walks the records of the name, oldest first; the first one that holds the
-// same DER image decides.
-TrustDecision walkRecords(QSqlQuery &query, const QByteArray &der, const CertificateItem &item)
-{
-    const QDateTime now = QDateTime::currentDateTime();
-    TrustDecision decision;
-    decision.kind = TrustDecision::AskChanged;
-    do {
-        decision.id = query.value(0).toLongLong();
-        decision.storedDer = query.value(5).toByteArray();
-        if (decision.storedDer != der)
-            continue;
-        if (query.value(3).toInt() != trustedUntilEnds) {
-            decision.kind = TrustDecision::Trusted;
-            return decision;
-        }
-        // An end that cannot be read is no promise of trust: asked again.
-        const QDateTime ends = query.value(4).toDateTime();
-        if (ends.isValid() && !(ends < now)) {
-            decision.kind = TrustDecision::Trusted;
-            return decision;
-        }
-        const QDateTime expiry = item.expireDate();
-        decision.kind = (!expiry.isValid() || !ends.isValid() || ends < expiry) ? TrustDecision::AskAgain
-                                                                                 : TrustDecision::AskExpired;
-        return decision;
-    } while (query.next());
-    return decision;
-}
-
 } // namespace
 
 bool DBusService::CheckCertificate(const QString &x509)
@@ -165,9 +114,8 @@ bool DBusService::CheckCertificate(const QString &x509)
     // conversion below would silently cut it there.
     if (x509.contains(QChar(0)))
         return false;
-    unsigned char *decoded = nullptr;
-    const int length = base64_decode(x509.toUtf8().constData(), &decoded);
-    std::unique_ptr<unsigned char, CryptoBufferFree> buffer(decoded);
+    int length = 0;
+    const CryptoBuffer buffer = Base64::decode(x509.toUtf8(), &length);
     if (!buffer || length <= 0)
         return false;
     std::unique_ptr<CertificateItem> item = itemFromDer(buffer.get(), length);
@@ -177,12 +125,12 @@ bool DBusService::CheckCertificate(const QString &x509)
 
     // The lookup is finished before any question is asked: an open read
     // would hold the database for as long as the user takes.
-    TrustDecision decision;
-    {
-        QSqlQuery query;
-        if (_selectCertificates(lookupName(item.get()), query))
-            decision = walkRecords(query, der, *item);
-    }
+    QList<TrustRecord> records;
+    TrustRecords trustRecords;
+    if (!trustRecords.selectBySubject(lookupName(item.get()), &records))
+        TK_LOG_ERROR("Failed to execute a query to the DB: %s", qUtf8Printable(trustRecords.lastError()));
+    const TrustDecision decision =
+        TrustDecision::decide(records, der, item->expireDate(), QDateTime::currentDateTime());
 
     if (decision.kind == TrustDecision::Trusted)
         return true;
@@ -215,18 +163,6 @@ bool DBusService::CheckCertificate(const QString &x509)
     return _installChangedDialog(stored.get(), item.get(), der, decision.id);
 }
 
-bool DBusService::_selectCertificates(const QString &commonName, QSqlQuery &query)
-{
-    query.setForwardOnly(true);
-    query.prepare(QStringLiteral("SELECT * FROM certificates WHERE subject_cn = ? ORDER BY id ASC"));
-    query.addBindValue(commonName);
-    if (!query.exec()) {
-        TK_LOG_ERROR("Failed to execute a query to the DB: %s", qUtf8Printable(query.lastError().text()));
-        return false;
-    }
-    return query.next();
-}
-
 // Trusting a certificate asked about as new stores a time-limited trust
 // either way: until the certificate's own end, or for a day. A lapsed record
 // of the same certificate (lapsedId) takes the new trust itself, so that the
@@ -247,31 +183,21 @@ bool DBusService::_installNewDialog(CertificateItem *item, const QByteArray &der
         return false;
     }
 
+    TrustRecords records;
     if (lapsedId) {
-        QSqlQuery renew;
-        renew.prepare(QStringLiteral("UPDATE certificates SET trust_type = ?, trust_ends = ? WHERE id = ?"));
-        renew.addBindValue(trustedUntilEnds);
-        renew.addBindValue(ends);
-        renew.addBindValue(*lapsedId);
-        if (!renew.exec()) {
+        int renewed = 0;
+        if (!records.renew(*lapsedId, trustedUntilEnds, ends, &renewed)) {
             TK_LOG_ERROR("Could not update a certificate data in the database (id = %lld, error = %s)",
-                         static_cast<long long>(*lapsedId), qUtf8Printable(renew.lastError().text()));
+                         static_cast<long long>(*lapsedId), qUtf8Printable(records.lastError()));
             return false;
         }
-        if (renew.numRowsAffected() > 0)
+        if (renewed > 0)
             return true;
         // The record went while the user was deciding: the answer still
         // gets a record of its own below.
     }
 
-    QSqlQuery insert;
-    insert.prepare(QStringLiteral("INSERT INTO certificates (subject_cn, installed, trust_type, trust_ends, der_dump) "
-                                  "VALUES (?, 1, ?, ?, ?)"));
-    insert.addBindValue(lookupName(item));
-    insert.addBindValue(trustedUntilEnds);
-    insert.addBindValue(ends);
-    insert.addBindValue(der);
-    if (!insert.exec()) {
+    if (!records.insert(lookupName(item), trustedUntilEnds, ends, der)) {
         TK_LOG_ERROR("Could not insert a certificate data into the database");
         return false;
     }
@@ -293,23 +219,12 @@ bool DBusService::_installChangedDialog(CertificateItem *oldItem, CertificateIte
         return false;
 
     const bool forADay = pressed == buttons.forADay;
-    // Only fixed column names and the trust type number go into the text.
-    QString statement = QStringLiteral("UPDATE certificates SET installed = 1, trust_type = %L1, ")
-                            .arg(forADay ? trustedUntilEnds : trustedWithoutLimit);
-    if (forADay)
-        statement += QStringLiteral("trust_ends = ?, ");
-    statement += QStringLiteral("der_dump = ? WHERE id = ?");
-
-    QSqlQuery update;
-    update.prepare(statement);
-    if (forADay)
-        update.addBindValue(endOfShortTrust());
-    update.addBindValue(der);
-    update.addBindValue(id);
-    if (!update.exec()) {
+    TrustRecords records;
+    if (!records.replaceCertificate(id, forADay ? trustedUntilEnds : trustedWithoutLimit,
+                                    forADay ? std::optional<QDateTime>(endOfShortTrust()) : std::nullopt, der)) {
         TK_LOG_ERROR("Could not update a certificate data in the database (id = %lld, query = '%s', error = '%s'')",
-                     static_cast<long long>(id), qUtf8Printable(update.lastQuery()),
-                     qUtf8Printable(update.lastError().text()));
+                     static_cast<long long>(id), qUtf8Printable(records.lastStatement()),
+                     qUtf8Printable(records.lastError()));
         return false;
     }
     return true;
@@ -327,14 +242,12 @@ bool DBusService::_installExpiredDialog(CertificateItem *item, qint64 id)
         return false;
 
     const bool forADay = pressed == buttons.forADay;
-    const QString column = forADay ? QStringLiteral("trust_ends") : QStringLiteral("trust_type");
-    QSqlQuery update;
-    update.prepare(QStringLiteral("UPDATE certificates SET ") + column + QStringLiteral(" = ? WHERE id = ?"));
-    update.addBindValue(forADay ? QVariant(endOfShortTrust()) : QVariant(trustedWithoutLimit));
-    update.addBindValue(id);
-    if (!update.exec()) {
+    TrustRecords records;
+    const bool updated = forADay ? records.setTrustEnds(id, endOfShortTrust())
+                                 : records.setTrustType(id, trustedWithoutLimit);
+    if (!updated) {
         TK_LOG_ERROR("Could not update a certificate data in the database (id = %lld, error = %s)",
-                     static_cast<long long>(id), qUtf8Printable(update.lastError().text()));
+                     static_cast<long long>(id), qUtf8Printable(records.lastError()));
         return false;
     }
     return true;

@@ -15,7 +15,9 @@
 #include <certificateitem.h>
 #include <log.h>
 #include <logtext.h>
+#include <opensslowners.h>
 #include <purposetable.h>
+#include <storedomain.h>
 #include <zelvoapplication.h>
 #include <zelvoapplicationwindow.h>
 #include <zelvolocale.h>
@@ -50,11 +52,9 @@ const int deletionRemovalFailed = EIO;     // 5
 // removals the store refused.
 struct DeletionSearch {
     bastra_key_id keyId;
-    X509 *found = nullptr;
+    X509Owner found;
     QStringList foundDomains;
     int failedRemovals = 0;
-
-    ~DeletionSearch() { X509_free(found); }
 };
 
 // The mode is chosen before the UI framework sees the command line (it
@@ -109,28 +109,18 @@ void installCatalogs(ZelvoLocale &locale)
 
 // --- deletion mode ---------------------------------------------------------
 
-int closeDomain(bastra_domain domain, const char *name)
-{
-    const int result = bastra_certman_close_domain(domain);
-    if (result != 0)
-        TK_LOG_ERROR("Failed closing domain %s (%d)", name, result);
-    return result;
-}
-
 int findCertificate(int, const char *domain, void *user)
 {
     auto *search = static_cast<DeletionSearch *>(user);
-    Purposes::useCredentialsFor(QString::fromUtf8(domain), DomainAccess::Load);
-    bastra_domain handle = nullptr;
-    if (bastra_certman_open_domain(domain, 0, &handle) != 0)
+    const StoreDomain store(QString::fromUtf8(domain), StoreDomain::Private, DomainAccess::Load,
+                            TK_CLOSE_LOGGED_BY_NAME);
+    if (!store.isOpen())
         return 0;
     X509 *certificate = nullptr;
-    if (bastra_certman_load_cert(handle, &search->keyId, &certificate) == 0 && certificate) {
+    if (bastra_certman_load_cert(store.handle(), &search->keyId, &certificate) == 0 && certificate) {
         search->foundDomains << QString::fromUtf8(domain);
-        X509_free(search->found);
-        search->found = certificate;
+        search->found.reset(certificate);
     }
-    closeDomain(handle, domain);
     return 0;
 }
 
@@ -140,18 +130,16 @@ int removeCertificate(int, const char *domain, void *user)
     const QString name = QString::fromUtf8(domain);
     if (!search->foundDomains.contains(name, Qt::CaseSensitive))
         return 0;
-    Purposes::useCredentialsFor(name, DomainAccess::Remove);
-    bastra_domain handle = nullptr;
-    if (bastra_certman_open_domain(domain, 0, &handle) != 0)
+    const StoreDomain store(name, StoreDomain::Private, DomainAccess::Remove, TK_CLOSE_LOGGED_BY_NAME);
+    if (!store.isOpen())
         return 0;
     // A refused removal leaves the certificate in place: the user must not be
     // told it is gone.
-    const int removed = bastra_certman_rm_cert(handle, &search->keyId);
+    const int removed = bastra_certman_rm_cert(store.handle(), &search->keyId);
     if (removed != 0) {
         TK_LOG_ERROR("Failed removing the certificate from domain %s (%d)", domain, removed);
         ++search->failedRemovals;
     }
-    closeDomain(handle, domain);
     return 0;
 }
 
@@ -183,7 +171,7 @@ int runDeletion(const QStringList &arguments)
     if (!search.found)
         return deletionNotFound;
 
-    if (!userConfirmsDeletion(search.found))
+    if (!userConfirmsDeletion(search.found.get()))
         return deletionCancelled;
 
     bastra_certman_iterate_domains(0, removeCertificate, &search);

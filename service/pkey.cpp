@@ -5,14 +5,12 @@
 #include <certificatepassworddialog.h>
 #include <log.h>
 #include <logtext.h>
+#include <opensslowners.h>
 #include <zelvoapplication.h>
 #include <zelvoapplicationwindow.h>
 #include <zelvobanner.h>
 
 #include <QPointer>
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QVariant>
 
 #include <openssl/crypto.h>
 #include <openssl/x509.h>
@@ -25,16 +23,9 @@ const QString PKey::_IncorrectId = QStringLiteral("");
 
 namespace {
 
-const QString domainSeparator = QStringLiteral(", ");
-
 // The store's answer for a password that does not open the key; any other
 // failure (no key file, a damaged one) will not go away by asking again.
 const int wrongPasswordResult = EACCES;
-
-struct KeyFree {
-    void operator()(EVP_PKEY *key) const { EVP_PKEY_free(key); }
-};
-using KeyHolder = std::unique_ptr<EVP_PKEY, KeyFree>;
 
 // The window may take a shown dialog down with it when the program ends
 // inside exec(); only a dialog still alive is deleted here.
@@ -85,18 +76,6 @@ QByteArray derOf(EVP_PKEY *key)
     return der;
 }
 
-// The table's text columns are NOT NULL: a certificate without a common name
-// or a key for no domain is still recorded, as an empty text.
-QVariant notNullText(const QString &text)
-{
-    return text.isNull() ? QVariant(QStringLiteral("")) : QVariant(text);
-}
-
-QStringList splitDomains(const QString &stored)
-{
-    return stored.split(domainSeparator, Qt::SkipEmptyParts);
-}
-
 } // namespace
 
 PKey::PKey(const QString &id, QObject *parent)
@@ -117,35 +96,27 @@ PKey::PKey(const QString &id, QObject *parent)
     m_id = QString::fromLatin1(canonical);
 }
 
-bool PKey::_select(QSqlQuery &query)
-{
-    query.prepare(QStringLiteral("SELECT id, auth_preference, cn, domains, der_dump FROM keys WHERE id = ?"));
-    query.addBindValue(m_id);
-    if (!query.exec()) {
-        TK_LOG_ERROR("Failed to execute a query to the DB: %s", qUtf8Printable(query.lastError().text()));
-        return false;
-    }
-    return query.next();
-}
-
 bool PKey::_read(KeyRecord &record)
 {
-    QSqlQuery query;
-    if (!_select(query))
+    KeyRecords records;
+    switch (records.find(m_id, &record)) {
+    case KeyRecords::Found:
+        return true;
+    case KeyRecords::Missing:
         return false;
-    record.authPreference = query.value(1).toInt();
-    record.cn = query.value(2).toString();
-    record.domains = splitDomains(query.value(3).toString());
-    record.der = query.value(4).toByteArray();
-    return true;
+    case KeyRecords::Failed:
+        break;
+    }
+    TK_LOG_ERROR("Failed to execute a query to the DB: %s", qUtf8Printable(records.lastError()));
+    return false;
 }
 
 bool PKey::isInstalled()
 {
     if (m_id == _IncorrectId)
         return false;
-    QSqlQuery query;
-    return _select(query);
+    KeyRecord record;
+    return _read(record);
 }
 
 bool PKey::remove()
@@ -169,11 +140,9 @@ int PKey::authorizationPreference()
 
 bool PKey::_remove()
 {
-    QSqlQuery query;
-    query.prepare(QStringLiteral("DELETE FROM keys WHERE id = ?"));
-    query.addBindValue(m_id);
-    if (!query.exec()) {
-        TK_LOG_ERROR("%s: could not remove a key from DB: %s", "_remove", qUtf8Printable(query.lastError().text()));
+    KeyRecords records;
+    if (!records.remove(m_id)) {
+        TK_LOG_ERROR("%s: could not remove a key from DB: %s", "_remove", qUtf8Printable(records.lastError()));
         return false;
     }
     return true;
@@ -183,12 +152,9 @@ bool PKey::_updateDomains(const QStringList &domains)
 {
     if (domains.isEmpty())
         return _remove();
-    QSqlQuery query;
-    query.prepare(QStringLiteral("UPDATE keys SET domains = ? WHERE id = ?"));
-    query.addBindValue(notNullText(domains.join(domainSeparator)));
-    query.addBindValue(m_id);
-    if (!query.exec()) {
-        TK_LOG_ERROR("%s: could not update DB: %s", "_updateDomains", qUtf8Printable(query.lastError().text()));
+    KeyRecords records;
+    if (!records.setDomains(m_id, domains)) {
+        TK_LOG_ERROR("%s: could not update DB: %s", "_updateDomains", qUtf8Printable(records.lastError()));
         return false;
     }
     return true;
@@ -244,15 +210,13 @@ bool PKey::_createPasswordAndStore(const QString &cn, EVP_PKEY *key)
 
 bool PKey::_store(KeyRecord &record, const QByteArray &der)
 {
-    QSqlQuery query;
+    KeyRecords records;
+    bool written;
     if (record.authPreference != 2) {
-        query.prepare(QStringLiteral("UPDATE keys SET auth_preference = ?, der_dump = ? WHERE id = ?"));
-        query.addBindValue(record.authPreference);
-        query.addBindValue(der);
-        query.addBindValue(m_id);
+        written = records.setPreferenceAndImage(m_id, record.authPreference, der);
     } else {
         const unsigned char *cursor = reinterpret_cast<const unsigned char *>(der.constData());
-        KeyHolder key(d2i_AutoPrivateKey(nullptr, &cursor, der.size()));
+        KeyOwner key(d2i_AutoPrivateKey(nullptr, &cursor, der.size()));
         if (!key) {
             TK_LOG_ERROR("%s: could not decode the key from DER image", "_store");
             _showStoringFailedBanner();
@@ -260,13 +224,11 @@ bool PKey::_store(KeyRecord &record, const QByteArray &der)
         }
         if (!_createPasswordAndStore(record.cn, key.get()))
             return false;
-        query.prepare(QStringLiteral("UPDATE keys SET auth_preference = ? WHERE id = ?"));
-        query.addBindValue(record.authPreference);
-        query.addBindValue(m_id);
+        written = records.setPreference(m_id, record.authPreference);
     }
-    if (!query.exec()) {
+    if (!written) {
         TK_LOG_ERROR("%s: could not update information in DB: %s, query: %s", "_store",
-                     qUtf8Printable(query.lastError().text()), qUtf8Printable(query.lastQuery()));
+                     qUtf8Printable(records.lastError()), qUtf8Printable(records.lastStatement()));
         _showStoringFailedBanner();
         return false;
     }
@@ -310,7 +272,7 @@ bool PKey::_retrieve(KeyRecord &record, QByteArray &der, bool silent)
         }
         dialog->wrongPassword();
     }
-    KeyHolder key(retrieved);
+    KeyOwner key(retrieved);
     const QByteArray image = derOf(key.get());
     if (image.isEmpty())
         return false;
@@ -320,13 +282,9 @@ bool PKey::_retrieve(KeyRecord &record, QByteArray &der, bool silent)
 
 bool PKey::_dropDump(KeyRecord &record)
 {
-    QSqlQuery query;
-    query.prepare(QStringLiteral("UPDATE keys SET der_dump = ? WHERE id = ?"));
-    query.addBindValue(QByteArray());
-    query.addBindValue(m_id);
-    if (!query.exec()) {
-        TK_LOG_ERROR("%s: could not remove DER dump from DB: %s", "_dropDump",
-                     qUtf8Printable(query.lastError().text()));
+    KeyRecords records;
+    if (!records.dropImage(m_id)) {
+        TK_LOG_ERROR("%s: could not remove DER dump from DB: %s", "_dropDump", qUtf8Printable(records.lastError()));
         return false;
     }
     record.der.clear();
@@ -405,7 +363,7 @@ bool PKey::changePassword()
                          qUtf8Printable(m_id), result, bastra_crypto_last_error_str());
             return false;
         }
-        KeyHolder key(retrieved);
+        KeyOwner key(retrieved);
         if (bastra_certman_store_key(&m_keyId, key.get(), newPassword.toUtf8().constData()) != 0) {
             _showStoringFailedBanner();
             TK_LOG_ERROR("%s: could not store the key", "changePassword");
@@ -451,14 +409,13 @@ bool PKey::Install(CertificateItem *item, const QStringList &domains)
         }
     }
 
-    QSqlQuery query;
-    query.prepare(QStringLiteral("INSERT INTO keys (id, auth_preference, cn, domains, der_dump) VALUES (?, ?, ?, ?, ?)"));
-    query.addBindValue(key.m_id);
-    query.addBindValue(storedPreference);
-    query.addBindValue(notNullText(item->commonName));
-    query.addBindValue(notNullText(domains.join(domainSeparator)));
-    query.addBindValue(der);
-    if (!query.exec()) {
+    KeyRecord record;
+    record.authPreference = storedPreference;
+    record.cn = item->commonName;
+    record.domains = domains;
+    record.der = der;
+    KeyRecords records;
+    if (!records.insert(key.m_id, record)) {
         TK_LOG_ERROR("%s: could not insert key data into the DB: id = %s, cn = %s, auth = %d, DER size = %d",
                      "Install", qUtf8Printable(key.m_id), TK_LOG_TEXT(item->commonName), storedPreference,
                      int(der.size()));

@@ -1,6 +1,8 @@
 #ifndef TRUSTKEEP_PKEY_H
 #define TRUSTKEEP_PKEY_H
 
+#include "keyrecords.h"
+
 #include <bastra_certman.h>
 
 #include <QByteArray>
@@ -11,15 +13,6 @@
 #include <openssl/evp.h>
 
 class CertificateItem;
-class QSqlQuery;
-
-// One row of the keys table, as read into memory.
-struct KeyRecord {
-    int authPreference = -1;  // 0 no action, 1 notify, 2 password
-    QString cn;               // common name of the key's certificate
-    QStringList domains;      // store domains the key serves
-    QByteArray der;           // DER image for preferences 0 and 1, else empty
-};
 
 // The record of one private key and its authorization preference: how freely
 // programs may obtain the key. Preference 0 and 1 keys are kept as DER images
@@ -66,7 +59,6 @@ public:
     static bool Install(CertificateItem *item, const QStringList &domains);
 
 private:
-    bool _select(QSqlQuery &query);
     bool _read(KeyRecord &record);
     bool _remove();
     bool _updateDomains(const QStringList &domains);

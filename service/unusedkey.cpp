@@ -7,8 +7,8 @@
 #include <bastra_crypto.h>
 #include <log.h>
 #include <logtext.h>
-
-#include <openssl/x509.h>
+#include <opensslowners.h>
+#include <storedomain.h>
 
 #include <cerrno>
 
@@ -24,13 +24,12 @@ struct Search {
 int lookIn(int, const char *domain, void *user)
 {
     auto *search = static_cast<Search *>(user);
-    bastra_domain handle = nullptr;
-    if (bastra_certman_open_domain(domain, BASTRA_DOMAIN_PRIVATE, &handle) != 0)
+    const StoreDomain store(QString::fromUtf8(domain), StoreDomain::Private, TK_CLOSE_UNLOGGED);
+    if (!store.isOpen())
         return 0;
-    X509 *certificate = nullptr;
-    search->found = bastra_certman_load_cert(handle, search->keyId, &certificate) == 0;
-    X509_free(certificate);
-    bastra_certman_close_domain(handle);
+    X509 *loaded = nullptr;
+    search->found = bastra_certman_load_cert(store.handle(), search->keyId, &loaded) == 0;
+    const X509Owner certificate(loaded);
     return search->found ? 1 : 0;
 }
 

@@ -9,6 +9,14 @@
 #include <openssl/evp.h>
 #include <openssl/x509.h>
 
+/* Only the functions below are exported; everything else in the library is
+ * hidden. */
+#if defined(__GNUC__)
+#define BASTRA_CERTMAN_API __attribute__((visibility("default")))
+#else
+#define BASTRA_CERTMAN_API
+#endif
+
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -37,51 +45,51 @@ typedef int (*bastra_certman_cert_cb)(int index, X509 *cert, void *user);
 
 /* Checks that the store is usable (negative errno when not). Nothing needs
  * it first; calling open and close any number of times is harmless. */
-int bastra_certman_open(void *reserved);
-int bastra_certman_close(void *reserved);
+BASTRA_CERTMAN_API int bastra_certman_open(void *reserved);
+BASTRA_CERTMAN_API int bastra_certman_close(void *reserved);
 
 /* Calls cb once per domain, in name order, until it returns non-zero.
  * flags: BASTRA_ITERATE_PRIVATE or BASTRA_ITERATE_SHARED. Returns 0 when the
  * walk ran, also when cb stopped it; an errno value when it could not. */
-int bastra_certman_iterate_domains(int flags, bastra_certman_domain_cb cb, void *user);
+BASTRA_CERTMAN_API int bastra_certman_iterate_domains(int flags, bastra_certman_domain_cb cb, void *user);
 
 /* Makes a credential token current for the domain openings that follow. */
-int bastra_certman_set_credentials(const char *token);
+BASTRA_CERTMAN_API int bastra_certman_set_credentials(const char *token);
 
 /* The token made current last, or "" when none has been. */
-const char *bastra_certman_get_credentials(void);
+BASTRA_CERTMAN_API const char *bastra_certman_get_credentials(void);
 
-int bastra_certman_open_domain(const char *name, int mode, bastra_domain *domain);
-int bastra_certman_close_domain(bastra_domain domain);
+BASTRA_CERTMAN_API int bastra_certman_open_domain(const char *name, int mode, bastra_domain *domain);
+BASTRA_CERTMAN_API int bastra_certman_close_domain(bastra_domain domain);
 
 /* Calls cb once per certificate, in key-id order, until it returns non-zero.
  * The certificate belongs to the store; cb must not free it. cb may add or
  * remove certificates of the domain. Unreadable entries are skipped (the last
  * error names them). Returns 0 when the walk ran, also when cb stopped it. */
-int bastra_certman_iterate_certs(bastra_domain domain, bastra_certman_cert_cb cb, void *user);
+BASTRA_CERTMAN_API int bastra_certman_iterate_certs(bastra_domain domain, bastra_certman_cert_cb cb, void *user);
 
-int bastra_certman_add_cert(bastra_domain domain, X509 *cert);          /* EEXIST when present */
-int bastra_certman_rm_cert(bastra_domain domain, const bastra_key_id *key_id);  /* ENOENT when absent */
-int bastra_certman_load_cert(bastra_domain domain, const bastra_key_id *key_id, X509 **cert);
+BASTRA_CERTMAN_API int bastra_certman_add_cert(bastra_domain domain, X509 *cert);          /* EEXIST when present */
+BASTRA_CERTMAN_API int bastra_certman_rm_cert(bastra_domain domain, const bastra_key_id *key_id);  /* ENOENT when absent */
+BASTRA_CERTMAN_API int bastra_certman_load_cert(bastra_domain domain, const bastra_key_id *key_id, X509 **cert);
 
 /* Key ids. */
-int bastra_certman_str_to_key_id(const char *text, bastra_key_id *key_id);
-int bastra_certman_key_id_to_str(const bastra_key_id *key_id, char *text, size_t size);
-int bastra_certman_get_cert_key_id(X509 *cert, bastra_key_id *key_id);
-int bastra_certman_get_key_key_id(EVP_PKEY *key, bastra_key_id *key_id);
+BASTRA_CERTMAN_API int bastra_certman_str_to_key_id(const char *text, bastra_key_id *key_id);
+BASTRA_CERTMAN_API int bastra_certman_key_id_to_str(const bastra_key_id *key_id, char *text, size_t size);
+BASTRA_CERTMAN_API int bastra_certman_get_cert_key_id(X509 *cert, bastra_key_id *key_id);
+BASTRA_CERTMAN_API int bastra_certman_get_key_key_id(EVP_PKEY *key, bastra_key_id *key_id);
 
 /* Private keys, encrypted under a password (UTF-8; "" is a valid password,
  * null is refused). store_key replaces an earlier key and refuses (EINVAL) a
  * key whose key id is not key_id; retrieve_key gives EACCES for a wrong
  * password, ENOENT when there is no key. The returned key is the caller's
  * (EVP_PKEY_free). */
-int bastra_certman_store_key(const bastra_key_id *key_id, EVP_PKEY *key, const char *password);
-int bastra_certman_retrieve_key(const bastra_key_id *key_id, EVP_PKEY **key, const char *password);
-int bastra_certman_remove_key(const bastra_key_id *key_id);
+BASTRA_CERTMAN_API int bastra_certman_store_key(const bastra_key_id *key_id, EVP_PKEY *key, const char *password);
+BASTRA_CERTMAN_API int bastra_certman_retrieve_key(const bastra_key_id *key_id, EVP_PKEY **key, const char *password);
+BASTRA_CERTMAN_API int bastra_certman_remove_key(const bastra_key_id *key_id);
 
 /* A name to show for the certificate: common name, else organisation, else
  * the first subject entry; truncated to fit. Non-zero when there is none. */
-int bastra_certman_get_nickname(X509 *cert, char *buffer, size_t size);
+BASTRA_CERTMAN_API int bastra_certman_get_nickname(X509 *cert, char *buffer, size_t size);
 
 #ifdef __cplusplus
 }

@@ -1,6 +1,8 @@
 #ifndef CERTIFICATEDETAILSWIDGET_H
 #define CERTIFICATEDETAILSWIDGET_H
 
+#include "bastracertmanui_global.h"
+
 #include <zelvostylablewidget.h>
 
 #include <QList>
@@ -18,7 +20,7 @@ class QGraphicsLinearLayout;
 // The widget does not own the item it shows. Related certificates found in
 // the store are items of the widget: they live until the widget is destroyed
 // or shows another certificate.
-class CertificateDetailsWidget : public ZelvoStylableWidget
+class BASTRA_CERTMAN_UI_EXPORT CertificateDetailsWidget : public ZelvoStylableWidget
 {
     Q_OBJECT
 

@@ -1,6 +1,8 @@
 #ifndef CERTIFICATEFILE_H
 #define CERTIFICATEFILE_H
 
+#include "bastracertmanui_global.h"
+
 #include <QList>
 #include <QMetaType>
 #include <QObject>
@@ -15,7 +17,7 @@ class CertificateItem;
 // The items belong to the file and live as long as it does (or until the next
 // load()). Items from a file are not stored, have no purposes and a negative
 // authorization preference.
-class CertificateFile : public QObject
+class BASTRA_CERTMAN_UI_EXPORT CertificateFile : public QObject
 {
     Q_OBJECT
 public:

@@ -1,6 +1,8 @@
 #ifndef CERTIFICATEFILEMODEL_H
 #define CERTIFICATEFILEMODEL_H
 
+#include "bastracertmanui_global.h"
+
 #include <QAbstractListModel>
 #include <QStringList>
 
@@ -13,7 +15,7 @@ template <typename T> class QFutureWatcher;
 // The certificate files found under some folders, one row per file: the
 // display role gives the file's name, role 34 its CertificateFile* (owned by
 // the model), Qt::ToolTipRole the folder it is in.
-class CertificateFileModel : public QAbstractListModel
+class BASTRA_CERTMAN_UI_EXPORT CertificateFileModel : public QAbstractListModel
 {
     Q_OBJECT
 public:

@@ -1,6 +1,8 @@
 #ifndef CERTIFICATEFILEWIDGET_H
 #define CERTIFICATEFILEWIDGET_H
 
+#include "bastracertmanui_global.h"
+
 #include <zelvostylablewidget.h>
 
 #include <QList>
@@ -24,7 +26,7 @@ class ZelvoLabel;
 //
 // The indexes belong to the widget's own model; role 34 carries each row's
 // CertificateItem*, which belongs to the file.
-class CertificateFileWidget : public ZelvoStylableWidget
+class BASTRA_CERTMAN_UI_EXPORT CertificateFileWidget : public ZelvoStylableWidget
 {
     Q_OBJECT
 

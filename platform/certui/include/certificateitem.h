@@ -1,6 +1,8 @@
 #ifndef CERTIFICATEITEM_H
 #define CERTIFICATEITEM_H
 
+#include "bastracertmanui_global.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QMetaType>
@@ -17,7 +19,7 @@
 //
 // The fields are public because callers read and set them directly; the item
 // owns `cert` and `privateKey` and frees them in its destructor.
-class CertificateItem
+class BASTRA_CERTMAN_UI_EXPORT CertificateItem
 {
 public:
     // Keys of attribute(); the same numbers serve as model roles. They are

@@ -1,6 +1,8 @@
 #ifndef CERTIFICATEITEMWIDGET_H
 #define CERTIFICATEITEMWIDGET_H
 
+#include "bastracertmanui_global.h"
+
 #include <zelvostylablewidget.h>
 
 class CertificateItem;
@@ -10,7 +12,7 @@ class ZelvoLabel;
 // tappable row. A tap emits "clickedWithCI(CertificateItem*)" with the item
 // shown. The widget does not own the item; the item must outlive it (or be
 // replaced with setCertificate(nullptr) first).
-class CertificateItemWidget : public ZelvoStylableWidget
+class BASTRA_CERTMAN_UI_EXPORT CertificateItemWidget : public ZelvoStylableWidget
 {
     Q_OBJECT
     // The certificate's name, by which automation finds the row.

@@ -1,6 +1,8 @@
 #ifndef CERTIFICATEPASSWORDDIALOG_H
 #define CERTIFICATEPASSWORDDIALOG_H
 
+#include "bastracertmanui_global.h"
+
 #include <zelvodialog.h>
 
 class QGraphicsLinearLayout;
@@ -11,7 +13,7 @@ class ZelvoTextEdit;
 // page. Its fields and buttons carry the object names "currentPasswordField",
 // "newPasswordField", "confirmPasswordField", "acceptButton" and
 // "cancelButton", so that automation can drive it.
-class CertificatePasswordDialog : public ZelvoDialog
+class BASTRA_CERTMAN_UI_EXPORT CertificatePasswordDialog : public ZelvoDialog
 {
     Q_OBJECT
 

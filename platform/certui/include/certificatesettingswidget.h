@@ -1,6 +1,8 @@
 #ifndef CERTIFICATESETTINGSWIDGET_H
 #define CERTIFICATESETTINGSWIDGET_H
 
+#include "bastracertmanui_global.h"
+
 #include <zelvostylablewidget.h>
 
 #include <QList>
@@ -15,7 +17,7 @@ class ZelvoComboBox;
 // ("purpose_ssl", "purpose_wifi", "purpose_smime", "purpose_codesign"), the
 // key's authorization preference as a chooser ("preferenceChooser": no
 // action, notify, password prompt).
-class CertificateSettingsWidget : public ZelvoStylableWidget
+class BASTRA_CERTMAN_UI_EXPORT CertificateSettingsWidget : public ZelvoStylableWidget
 {
     Q_OBJECT
 

@@ -1,6 +1,8 @@
 #ifndef CERTIFICATESFILTERMODEL_H
 #define CERTIFICATESFILTERMODEL_H
 
+#include "bastracertmanui_global.h"
+
 #include <QSortFilterProxyModel>
 
 // Which certificates a CertificatesFilterModel lets through.
@@ -16,7 +18,7 @@ enum CertificateType {
 // certificate and sorts by role 37 (the sort role is set at construction).
 // A certificate that is both in a store domain and a trust record shows
 // under both kinds.
-class CertificatesFilterModel : public QSortFilterProxyModel
+class BASTRA_CERTMAN_UI_EXPORT CertificatesFilterModel : public QSortFilterProxyModel
 {
     Q_OBJECT
 

@@ -1,6 +1,8 @@
 #ifndef CERTIFICATESLIST_H
 #define CERTIFICATESLIST_H
 
+#include "bastracertmanui_global.h"
+
 #include <zelvostylablewidget.h>
 
 #include <QModelIndex>
@@ -16,7 +18,7 @@ class CertificatesListPrivate;
 // scrolling re-uses them, so showing 10 000 rows costs what 10 do.
 // A tap on a row selects it and emits "itemClicked(QModelIndex)" with the
 // model's index. The list does not own the model.
-class CertificatesList : public ZelvoStylableWidget
+class BASTRA_CERTMAN_UI_EXPORT CertificatesList : public ZelvoStylableWidget
 {
     Q_OBJECT
 

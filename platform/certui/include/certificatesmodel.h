@@ -1,6 +1,8 @@
 #ifndef CERTIFICATESMODEL_H
 #define CERTIFICATESMODEL_H
 
+#include "bastracertmanui_global.h"
+
 #include <QAbstractListModel>
 #include <QDBusConnection>
 #include <QList>
@@ -32,7 +34,7 @@ class CertificatesModelPrivate;
 // a certificate that may have a key (a user certificate in a purpose's
 // "-user" domain) the has-key flag and the authorization preference from the
 // service's key records.
-class CertificatesModel : public QAbstractListModel
+class BASTRA_CERTMAN_UI_EXPORT CertificatesModel : public QAbstractListModel
 {
     Q_OBJECT
 

@@ -1,7 +1,7 @@
 #include "certificatefile.h"
 
 #include "certificateitem.h"
-#include "certuilog.h"
+#include "platformlog.h"
 #include "fileformat.h"
 #include "filepasswords.h"
 #include "filesiblings.h"
@@ -26,7 +26,7 @@ void attachKeys(FileContents &contents, const QList<CertificateItem *> &items)
             }
         }
         if (!attached)
-            CERTUI_LOG_ERROR("CertificateFile: a private key matches no certificate of the file");
+            PLATFORM_LOG_ERROR("CertificateFile: a private key matches no certificate of the file");
     }
 }
 
@@ -94,16 +94,16 @@ bool CertificateFile::load()
     QFile file(m_path);
     // Only regular files: a pipe or a device would block or never end.
     if (!QFileInfo(m_path).isFile() || !file.open(QIODevice::ReadOnly)) {
-        CERTUI_LOG_ERROR("load: cannot read %s", qPrintable(m_path));
+        PLATFORM_LOG_ERROR("load: cannot read %s", qPrintable(m_path));
         return false;
     }
     if (file.size() > FileFormat::maxFileSize) {
-        CERTUI_LOG_ERROR("load: %s is too large for a certificate file", qPrintable(m_path));
+        PLATFORM_LOG_ERROR("load: %s is too large for a certificate file", qPrintable(m_path));
         return false;
     }
     const QByteArray content = file.read(FileFormat::maxFileSize + 1);
     if (content.size() > FileFormat::maxFileSize) {
-        CERTUI_LOG_ERROR("load: %s is too large for a certificate file", qPrintable(m_path));
+        PLATFORM_LOG_ERROR("load: %s is too large for a certificate file", qPrintable(m_path));
         return false;
     }
     m_format = FileFormat::detect(content, FileFormat::forName(m_path));
@@ -113,7 +113,7 @@ bool CertificateFile::load()
     const ReadResult result = FileFormat::read(content, m_format, contents, passwords.get());
     if (result != ReadResult::Read) {
         if (result == ReadResult::Failed)
-            CERTUI_LOG_ERROR("load: %s is not a readable certificate file", qPrintable(m_path));
+            PLATFORM_LOG_ERROR("load: %s is not a readable certificate file", qPrintable(m_path));
         return false;
     }
     for (const OwnedX509 &cert : contents.certificates) {
@@ -124,7 +124,7 @@ bool CertificateFile::load()
             delete item;
     }
     if (m_items.isEmpty()) {
-        CERTUI_LOG_ERROR("load: %s holds no certificate", qPrintable(m_path));
+        PLATFORM_LOG_ERROR("load: %s holds no certificate", qPrintable(m_path));
         return false;
     }
     attachKeys(contents, m_items);

@@ -1,7 +1,7 @@
 #include "certificateitem.h"
 
 #include "certificatefacts.h"
-#include "certuilog.h"
+#include "platformlog.h"
 #include "itemimage.h"
 #include "uitext.h"
 
@@ -28,7 +28,7 @@ CertificateItem::~CertificateItem()
 bool CertificateItem::setCertificate(X509 *certificate)
 {
     if (!certificate) {
-        CERTUI_LOG_ERROR("setCertificate: no certificate given");
+        PLATFORM_LOG_ERROR("setCertificate: no certificate given");
         return false;
     }
     // A certificate without a readable public key has no key id: the store
@@ -36,7 +36,7 @@ bool CertificateItem::setCertificate(X509 *certificate)
     const QString id = X509_get0_pubkey(certificate) ? CertificateFacts::keyIdText(certificate)
                                                      : QString();
     if (id.isEmpty()) {
-        CERTUI_LOG_ERROR("setCertificate: the certificate's public key cannot be read");
+        PLATFORM_LOG_ERROR("setCertificate: the certificate's public key cannot be read");
         return false;
     }
     if (X509_up_ref(certificate) != 1)

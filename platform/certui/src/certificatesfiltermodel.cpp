@@ -1,7 +1,7 @@
 #include "certificatesfiltermodel.h"
 
 #include "certificateitem.h"
-#include "certuilog.h"
+#include "platformlog.h"
 #include "storeddomains.h"
 
 CertificatesFilterModel::CertificatesFilterModel(QObject *parent)
@@ -16,7 +16,7 @@ CertificatesFilterModel::~CertificatesFilterModel() = default;
 void CertificatesFilterModel::selectCertificates(CertificateType type)
 {
     if (int(type) < AllCertificates || int(type) > NoCertificateType) {
-        CERTUI_LOG_ERROR("%s: no such kind of certificates (%d)", "selectCertificates", int(type));
+        PLATFORM_LOG_ERROR("%s: no such kind of certificates (%d)", "selectCertificates", int(type));
         return;
     }
     m_type = type;

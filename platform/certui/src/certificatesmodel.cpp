@@ -2,7 +2,7 @@
 
 #include "certificatefacts.h"
 #include "certificateitem.h"
-#include "certuilog.h"
+#include "platformlog.h"
 #include "storedcertificatesloader.h"
 #include "storeddomains.h"
 
@@ -173,7 +173,7 @@ bool CertificatesModel::populate(CertificateItem *item)
 {
     const QByteArray der = item ? CertificateFacts::der(item->cert) : QByteArray();
     if (der.isEmpty()) {
-        CERTUI_LOG_ERROR("%s: no certificate to add", "populate");
+        PLATFORM_LOG_ERROR("%s: no certificate to add", "populate");
         return false;
     }
     const int known = d->rowOfDer(der);
@@ -195,7 +195,7 @@ bool CertificatesModel::populate(CertificateItem *item)
     }
     std::unique_ptr<CertificateItem> copy = copyOf(*item);
     if (!copy) {
-        CERTUI_LOG_ERROR("%s: could not copy the certificate to add", "populate");
+        PLATFORM_LOG_ERROR("%s: could not copy the certificate to add", "populate");
         return false;
     }
     copy->stored = true;

@@ -1,20 +1,9 @@
 #ifndef FILECONTENTS_H
 #define FILECONTENTS_H
 
-#include <memory>
+#include "opensslowners.h"
+
 #include <vector>
-
-#include <openssl/evp.h>
-#include <openssl/x509.h>
-
-struct X509Free {
-    void operator()(X509 *cert) const { X509_free(cert); }
-};
-struct EvpPkeyFree {
-    void operator()(EVP_PKEY *key) const { EVP_PKEY_free(key); }
-};
-using OwnedX509 = std::unique_ptr<X509, X509Free>;
-using OwnedKey = std::unique_ptr<EVP_PKEY, EvpPkeyFree>;
 
 // What a certificate file held, in file order, before keys are matched to
 // their certificates.

@@ -2,7 +2,7 @@
 
 #include "certificatefacts.h"
 #include "certificateitem.h"
-#include "certuilog.h"
+#include "platformlog.h"
 
 #include <QtEndian>
 
@@ -182,18 +182,18 @@ struct Fields {
 bool parseFields(const QByteArray &data, Fields &fields)
 {
     if (data.size() > maxImageSize) {
-        CERTUI_LOG_ERROR("Deserialize: image too large (%d bytes)", int(data.size()));
+        PLATFORM_LOG_ERROR("Deserialize: image too large (%d bytes)", int(data.size()));
         return false;
     }
     Reader in(data);
     QByteArray head;
     quint16 version = 0;
     if (!in.raw(int(sizeof magic), head) || head != QByteArray(magic, int(sizeof magic))) {
-        CERTUI_LOG_ERROR("Deserialize: not a serialized certificate item");
+        PLATFORM_LOG_ERROR("Deserialize: not a serialized certificate item");
         return false;
     }
     if (!in.u16(version) || version != currentVersion) {
-        CERTUI_LOG_ERROR("Deserialize: unsupported image version %u", unsigned(version));
+        PLATFORM_LOG_ERROR("Deserialize: unsupported image version %u", unsigned(version));
         return false;
     }
     quint32 count = 0;
@@ -211,7 +211,7 @@ bool parseFields(const QByteArray &data, Fields &fields)
         && in.atEnd()
         && fields.keyDer.isEmpty() == !(fields.flags & FlagHasKey);
     if (!ok)
-        CERTUI_LOG_ERROR("Deserialize: malformed or truncated image");
+        PLATFORM_LOG_ERROR("Deserialize: malformed or truncated image");
     return ok;
 }
 
@@ -221,19 +221,19 @@ bool write(const CertificateItem &item, QByteArray &out)
 {
     const QByteArray certDer = CertificateFacts::der(item.cert);
     if (certDer.isEmpty()) {
-        CERTUI_LOG_ERROR("serialize: the item has no certificate");
+        PLATFORM_LOG_ERROR("serialize: the item has no certificate");
         return false;
     }
     QByteArray keyDer;
     if (item.hasKey) {
         keyDer = privateKeyDer(item.privateKey);
         if (keyDer.isEmpty()) {
-            CERTUI_LOG_ERROR("serialize: the item's private key cannot be encoded");
+            PLATFORM_LOG_ERROR("serialize: the item's private key cannot be encoded");
             return false;
         }
     }
     if (item.purposes.size() > int(maxPurposes)) {
-        CERTUI_LOG_ERROR("serialize: too many purposes (%d)", int(item.purposes.size()));
+        PLATFORM_LOG_ERROR("serialize: too many purposes (%d)", int(item.purposes.size()));
         return false;
     }
     Writer w;
@@ -266,7 +266,7 @@ bool read(CertificateItem &item, const QByteArray &data)
     const bool usable = cert && parsed.setCertificate(cert);
     X509_free(cert);
     if (!usable) {
-        CERTUI_LOG_ERROR("Deserialize: the image's certificate is unusable");
+        PLATFORM_LOG_ERROR("Deserialize: the image's certificate is unusable");
         return false;
     }
     // The text fields must be what the certificate itself says: an image
@@ -274,7 +274,7 @@ bool read(CertificateItem &item, const QByteArray &data)
     // the wrong store entry.
     if (parsed.keyId != fields.keyId || parsed.commonName != fields.commonName
         || parsed.isCA != bool(fields.flags & FlagCa)) {
-        CERTUI_LOG_ERROR("Deserialize: the image's fields disagree with its certificate");
+        PLATFORM_LOG_ERROR("Deserialize: the image's fields disagree with its certificate");
         return false;
     }
     if (fields.flags & FlagHasKey) {
@@ -284,7 +284,7 @@ bool read(CertificateItem &item, const QByteArray &data)
             parsed.setPrivateKey(key);
         EVP_PKEY_free(key);
         if (!matches) {
-            CERTUI_LOG_ERROR("Deserialize: the image's private key is unusable or not the certificate's");
+            PLATFORM_LOG_ERROR("Deserialize: the image's private key is unusable or not the certificate's");
             return false;
         }
     }

@@ -1,6 +1,6 @@
 #include "pemcontents.h"
 
-#include "certuilog.h"
+#include "platformlog.h"
 #include "passwordsource.h"
 
 #include <cstring>
@@ -90,7 +90,7 @@ ReadResult readKey(const PemBlock &block, PasswordRequest &request, PasswordSour
             return ReadResult::Read;
         }
         if (!request.asked) {
-            CERTUI_LOG_ERROR("PemContents: skipping a private key that cannot be decoded");
+            PLATFORM_LOG_ERROR("PemContents: skipping a private key that cannot be decoded");
             return ReadResult::Read;
         }
         if (!passwords) {
@@ -154,7 +154,7 @@ ReadResult read(const QByteArray &glued, FileContents &contents, PasswordSource 
             if (X509 *cert = certificateOf(block))
                 contents.certificates.emplace_back(cert);
             else
-                CERTUI_LOG_ERROR("PemContents: skipping a certificate that cannot be decoded");
+                PLATFORM_LOG_ERROR("PemContents: skipping a certificate that cannot be decoded");
         } else if (isKeyBlock(block.name)) {
             result = readKey(block, request, passwords, contents);
         }

@@ -1,6 +1,6 @@
 #include "pkcs12contents.h"
 
-#include "certuilog.h"
+#include "platformlog.h"
 #include "passwordsource.h"
 
 #include <openssl/err.h>
@@ -81,7 +81,7 @@ ReadResult read(const QByteArray &data, FileContents &contents, PasswordSource *
 {
     PKCS12 *archive = parseArchive(data);
     if (!archive) {
-        CERTUI_LOG_ERROR("Pkcs12Contents: not a PKCS#12 archive");
+        PLATFORM_LOG_ERROR("Pkcs12Contents: not a PKCS#12 archive");
         return ReadResult::Failed;
     }
     ReadResult result = ReadResult::Failed;
@@ -100,7 +100,7 @@ ReadResult read(const QByteArray &data, FileContents &contents, PasswordSource *
     if (attempt == Attempt::Opened)
         result = ReadResult::Read;
     else if (attempt == Attempt::Unreadable)
-        CERTUI_LOG_ERROR("Pkcs12Contents: the archive cannot be unpacked");
+        PLATFORM_LOG_ERROR("Pkcs12Contents: the archive cannot be unpacked");
     PKCS12_free(archive);
     return result;
 }

@@ -1,7 +1,8 @@
 #include "storedcertificatesloader.h"
 
 #include "certificateitem.h"
-#include "certuilog.h"
+#include "opensslowners.h"
+#include "platformlog.h"
 #include "storeddomains.h"
 
 #include <trustkeepclient.h>
@@ -42,12 +43,11 @@ QString listedName(const QVariant &value)
 std::unique_ptr<CertificateItem> itemFromDer(const QByteArray &der)
 {
     const unsigned char *cursor = reinterpret_cast<const unsigned char *>(der.constData());
-    X509 *parsed = der.isEmpty() ? nullptr : d2i_X509(nullptr, &cursor, der.size());
+    const OwnedX509 parsed(der.isEmpty() ? nullptr : d2i_X509(nullptr, &cursor, der.size()));
     if (!parsed)
         return nullptr;
     auto item = std::make_unique<CertificateItem>();
-    const bool taken = item->setCertificate(parsed);
-    X509_free(parsed);
+    const bool taken = item->setCertificate(parsed.get());
     return taken ? std::move(item) : nullptr;
 }
 
@@ -155,7 +155,7 @@ void StoredCertificatesLoader::listed(QDBusPendingCallWatcher *call)
     call->deleteLater();
     const QDBusPendingReply<QVariantMap> reply = *call;
     if (reply.isError()) {
-        CERTUI_LOG_ERROR("%s: no certificates from the service: %s: %s", "populate",
+        PLATFORM_LOG_ERROR("%s: no certificates from the service: %s: %s", "populate",
                          qUtf8Printable(reply.error().name()), qUtf8Printable(reply.error().message()));
         emit finished();
         return;
@@ -182,7 +182,7 @@ void StoredCertificatesLoader::sliceParsed(const std::shared_ptr<ParseSlice> &sl
         StoredCertificate &parsed = slice->parsed[size_t(i)];
         const QStringList &listedUnder = slice->purposes.at(i);
         if (!parsed.item) {
-            CERTUI_LOG_ERROR("%s: left out an entry of %s that is no certificate", "populate",
+            PLATFORM_LOG_ERROR("%s: left out an entry of %s that is no certificate", "populate",
                              qUtf8Printable(listedUnder.join(QLatin1Char(' '))));
             continue;
         }
@@ -216,7 +216,7 @@ void StoredCertificatesLoader::keyDataAnswered(size_t index, QDBusPendingCallWat
     CertificateItem &item = *m_found[index].item;
     if (reply.isError()) {
         // The certificate is still listed; only its key facts are unknown.
-        CERTUI_LOG_ERROR("%s: no key data for %s: %s", "populate", qUtf8Printable(item.keyId),
+        PLATFORM_LOG_ERROR("%s: no key data for %s: %s", "populate", qUtf8Printable(item.keyId),
                          qUtf8Printable(reply.error().message()));
     } else {
         // The service answers the key's preference, or -1 when it keeps no

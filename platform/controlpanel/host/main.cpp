@@ -4,7 +4,7 @@
 
 #include "plixappletdirectory.h"
 #include "plixappletloader.h"
-#include "plixlog.h"
+#include "platformlog.h"
 #include "plixpagestack.h"
 
 #include <zelvoapplication.h>
@@ -22,7 +22,7 @@ enum Status { Success = 0, Failure = 1, UsageError = 2 };
 int fail(const QString &message, int status = Failure)
 {
     QTextStream(stderr) << "plixcontrolpanel: " << message << '\n';
-    PLIX_LOG_ERROR("%s", qPrintable(message));
+    PLATFORM_LOG_ERROR("%s", qPrintable(message));
     return status;
 }
 

@@ -1,6 +1,6 @@
 #include "plixappletdirectory.h"
 
-#include "plixlog.h"
+#include "platformlog.h"
 
 #include <QDir>
 #include <QSet>
@@ -36,11 +36,11 @@ QList<PlixAppletDescriptor> PlixAppletDirectory::applets() const
             PlixAppletDescriptor descriptor;
             QString error;
             if (!PlixAppletDescriptor::read(dir.absoluteFilePath(file), &descriptor, &error)) {
-                PLIX_LOG_ERROR("skipping applet descriptor: %s", qPrintable(error));
+                PLATFORM_LOG_ERROR("skipping applet descriptor: %s", qPrintable(error));
                 continue;
             }
             if (names.contains(descriptor.name)) {
-                PLIX_LOG_ERROR("skipping applet descriptor %s: an earlier one already names \"%s\"",
+                PLATFORM_LOG_ERROR("skipping applet descriptor %s: an earlier one already names \"%s\"",
                                qPrintable(descriptor.descriptorPath), qPrintable(descriptor.name));
                 continue;
             }

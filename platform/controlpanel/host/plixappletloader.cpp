@@ -1,7 +1,7 @@
 #include "plixappletloader.h"
 
+#include "platformlog.h"
 #include "plixappletif.h"
-#include "plixlog.h"
 
 #include <QFileInfo>
 
@@ -78,6 +78,6 @@ QString PlixAppletLoader::errorString() const
 PlixAppletIf *PlixAppletLoader::fail(const QString &reason)
 {
     m_error = QStringLiteral("cannot load the applet \"%1\" (%2): %3").arg(m_descriptor.name, m_descriptor.pluginPath, reason);
-    PLIX_LOG_ERROR("%s", qPrintable(m_error));
+    PLATFORM_LOG_ERROR("%s", qPrintable(m_error));
     return nullptr;
 }

@@ -1,7 +1,7 @@
 #include "plixpagestack.h"
 
+#include "platformlog.h"
 #include "plixappletif.h"
-#include "plixlog.h"
 #include "plixpageframe.h"
 #include "plixstylablewidget.h"
 
@@ -30,7 +30,7 @@ bool PlixPageStack::open()
 {
     m_applet->init();
     if (!showPage(0)) {
-        PLIX_LOG_ERROR("the applet gave no main page");
+        PLATFORM_LOG_ERROR("the applet gave no main page");
         return false;
     }
     return true;
@@ -65,7 +65,7 @@ bool PlixPageStack::showPage(int widgetId, int referer)
 {
     PlixStylableWidget *page = m_applet->constructStylableWidget(widgetId);
     if (!page) {
-        PLIX_LOG_ERROR("constructStylableWidget(%d) gave no page; nothing is shown", widgetId);
+        PLATFORM_LOG_ERROR("constructStylableWidget(%d) gave no page; nothing is shown", widgetId);
         return false;
     }
     const int existing = indexOf(page);
@@ -75,7 +75,7 @@ bool PlixPageStack::showPage(int widgetId, int referer)
         return true;
     }
     if (!m_window) {
-        PLIX_LOG_ERROR("page %d cannot be shown: the control panel has no window", widgetId);
+        PLATFORM_LOG_ERROR("page %d cannot be shown: the control panel has no window", widgetId);
         delete page;
         return false;
     }
@@ -120,7 +120,7 @@ void PlixPageStack::back()
 void PlixPageStack::closePage(PlixStylableWidget *page)
 {
     if (!page || page != topPage()) {
-        PLIX_LOG_ERROR("closePage: only the page on top can be closed");
+        PLATFORM_LOG_ERROR("closePage: only the page on top can be closed");
         return;
     }
     back();
@@ -133,7 +133,7 @@ void PlixPageStack::pageDestroyed(QObject *page)
     const int index = indexOf(page);
     if (index < 0)
         return;
-    PLIX_LOG_ERROR("page %d was deleted while on display; the control panel drops it",
+    PLATFORM_LOG_ERROR("page %d was deleted while on display; the control panel drops it",
                    m_frames.at(index)->number());
     const bool wasTop = index == m_frames.size() - 1;
     pop(m_frames.at(index));
@@ -170,7 +170,7 @@ void PlixPageStack::topChanged()
         // The applet answers title and menu for the page it built last.
         PlixStylableWidget *main = m_applet->constructStylableWidget(0);
         if (!main)
-            PLIX_LOG_ERROR("constructStylableWidget(0) gave no page for the main page on display");
+            PLATFORM_LOG_ERROR("constructStylableWidget(0) gave no page for the main page on display");
         else if (main != frame->page())
             frame->replacePage(main);
     }

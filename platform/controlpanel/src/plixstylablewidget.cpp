@@ -1,6 +1,6 @@
 #include "plixstylablewidget.h"
 
-#include "plixlog.h"
+#include "platformlog.h"
 
 #include <QMetaMethod>
 
@@ -36,7 +36,7 @@ QString PlixStylableWidget::title() const
 void PlixStylableWidget::changeWidget(int widgetId)
 {
     if (!isSignalConnected(QMetaMethod::fromSignal(&PlixStylableWidget::widgetChangeRequested))) {
-        PLIX_LOG_ERROR("changeWidget: page %d asked for before the page is shown by a control panel", widgetId);
+        PLATFORM_LOG_ERROR("changeWidget: page %d asked for before the page is shown by a control panel", widgetId);
         return;
     }
     emit widgetChangeRequested(widgetId);

@@ -1,12 +1,14 @@
 #ifndef ZELVOACTION_H
 #define ZELVOACTION_H
 
+#include "zelvoglobal.h"
+
 #include <QAction>
 
 // A menu or tool bar command. The location says where a host shows it; an
 // action in the application menu (ApplicationMenuLocation, 4) is listed in
 // the window's menu when it is added to the current page (addAction).
-class ZelvoAction : public QAction
+class ZELVO_EXPORT ZelvoAction : public QAction
 {
     Q_OBJECT
 

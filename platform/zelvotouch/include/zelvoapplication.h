@@ -1,6 +1,8 @@
 #ifndef ZELVOAPPLICATION_H
 #define ZELVOAPPLICATION_H
 
+#include "zelvoglobal.h"
+
 #include <QApplication>
 #include <QString>
 
@@ -12,7 +14,7 @@ class ZelvoApplicationWindow;
 //
 // A touch program decides itself when to end: hiding or closing its window
 // does not quit it (quitOnLastWindowClosed is off).
-class ZelvoApplication : public QApplication
+class ZELVO_EXPORT ZelvoApplication : public QApplication
 {
     Q_OBJECT
 

@@ -1,6 +1,8 @@
 #ifndef ZELVOAPPLICATIONPAGE_H
 #define ZELVOAPPLICATIONPAGE_H
 
+#include "zelvoglobal.h"
+
 #include "zelvoscenewindow.h"
 
 class ZelvoPageViewport;
@@ -10,7 +12,7 @@ class ZelvoPageViewport;
 // its escape mode: EscapeAuto emits backButtonClicked() and dismisses the page;
 // EscapeManualBack only emits backButtonClicked(); EscapeCloseWindow emits it
 // and hides the window.
-class ZelvoApplicationPage : public ZelvoSceneWindow
+class ZELVO_EXPORT ZelvoApplicationPage : public ZelvoSceneWindow
 {
     Q_OBJECT
     Q_PROPERTY(QString title READ title WRITE setTitle)

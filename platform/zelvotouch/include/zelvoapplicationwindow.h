@@ -1,6 +1,8 @@
 #ifndef ZELVOAPPLICATIONWINDOW_H
 #define ZELVOAPPLICATIONWINDOW_H
 
+#include "zelvoglobal.h"
+
 #include <QGraphicsView>
 #include <QImage>
 #include <QList>
@@ -16,7 +18,7 @@ class QGraphicsWidget;
 // title, menu) above a stack of pages, and dialogs, message boxes and banners
 // over the top page. The window's pages belong to it: deleting the window
 // deletes the pages still on display.
-class ZelvoApplicationWindow : public QGraphicsView
+class ZELVO_EXPORT ZelvoApplicationWindow : public QGraphicsView
 {
     Q_OBJECT
 

@@ -1,6 +1,8 @@
 #ifndef ZELVOAUTOMATIONSERVER_H
 #define ZELVOAUTOMATIONSERVER_H
 
+#include "zelvoglobal.h"
+
 #include <QObject>
 #include <QString>
 
@@ -10,7 +12,7 @@ class QLocalServer;
 // the program's windows, one JSON object per line each way. ZelvoApplication
 // starts it when ZELVO_AUTOMATION_SOCKET names a path; nothing listens
 // otherwise. The protocol is described in the README ("UI automation").
-class ZelvoAutomationServer : public QObject
+class ZELVO_EXPORT ZelvoAutomationServer : public QObject
 {
     Q_OBJECT
 

@@ -1,6 +1,8 @@
 #ifndef ZELVOBANNER_H
 #define ZELVOBANNER_H
 
+#include "zelvoglobal.h"
+
 #include "zelvoscenewindow.h"
 
 class QTimer;
@@ -9,7 +11,7 @@ class QTimer;
 // by itself after disappearTimeout() (3 s), or when tapped. A new banner
 // replaces one still on display. Usually shown as
 //   banner->appear(ZelvoApplication::activeWindow(), ZelvoSceneWindow::DestroyWhenDone);
-class ZelvoBanner : public ZelvoSceneWindow
+class ZELVO_EXPORT ZelvoBanner : public ZelvoSceneWindow
 {
     Q_OBJECT
     Q_PROPERTY(QString title READ title WRITE setTitle)

@@ -1,12 +1,14 @@
 #ifndef ZELVOBUTTON_H
 #define ZELVOBUTTON_H
 
+#include "zelvoglobal.h"
+
 #include "zelvostylablewidget.h"
 
 // A touch button. Tapping it emits clicked(); a checkable button also flips
 // its checked state and emits toggled(bool). The view type picks the shape:
 // a push button, a switch (text left, switch right) or a check box row.
-class ZelvoButton : public ZelvoStylableWidget
+class ZELVO_EXPORT ZelvoButton : public ZelvoStylableWidget
 {
     Q_OBJECT
     Q_PROPERTY(QString text READ text WRITE setText)

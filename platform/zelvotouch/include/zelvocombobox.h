@@ -1,6 +1,8 @@
 #ifndef ZELVOCOMBOBOX_H
 #define ZELVOCOMBOBOX_H
 
+#include "zelvoglobal.h"
+
 #include "zelvostylablewidget.h"
 
 #include <QStringList>
@@ -10,7 +12,7 @@ class ZelvoComboPopup;
 // A chooser: a row with a title and the current entry. Tapping it emits
 // clicked() and opens a popup list of the entries over the window; choosing
 // one makes it current.
-class ZelvoComboBox : public ZelvoStylableWidget
+class ZELVO_EXPORT ZelvoComboBox : public ZelvoStylableWidget
 {
     Q_OBJECT
     Q_PROPERTY(QString title READ title WRITE setTitle)

@@ -1,6 +1,8 @@
 #ifndef ZELVODIALOG_H
 #define ZELVODIALOG_H
 
+#include "zelvoglobal.h"
+
 #include "zelvoscenewindow.h"
 
 #include <QList>
@@ -17,7 +19,7 @@ class ZelvoApplicationWindow;
 // when it was accepted. A button with an accept or yes role accepts the
 // dialog, one with a reject or no role rejects it, other roles only emit
 // buttonClicked(). The window's back button rejects the top dialog.
-class ZelvoDialog : public ZelvoSceneWindow
+class ZELVO_EXPORT ZelvoDialog : public ZelvoSceneWindow
 {
     Q_OBJECT
     Q_PROPERTY(QString title READ title WRITE setTitle)

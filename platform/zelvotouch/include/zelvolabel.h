@@ -1,6 +1,8 @@
 #ifndef ZELVOLABEL_H
 #define ZELVOLABEL_H
 
+#include "zelvoglobal.h"
+
 #include "zelvostylablewidget.h"
 
 class QTextDocument;
@@ -8,7 +10,7 @@ class QTextDocument;
 // A text label. Simple rich text ("<b>", "<br>", "<br><br>") is shown as such;
 // a text that is exactly a logical id ("lgd_...") is shown translated, so a
 // page never shows a raw id.
-class ZelvoLabel : public ZelvoStylableWidget
+class ZELVO_EXPORT ZelvoLabel : public ZelvoStylableWidget
 {
     Q_OBJECT
     Q_PROPERTY(QString text READ text WRITE setText)

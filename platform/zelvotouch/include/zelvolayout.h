@@ -1,6 +1,8 @@
 #ifndef ZELVOLAYOUT_H
 #define ZELVOLAYOUT_H
 
+#include "zelvoglobal.h"
+
 #include <QGraphicsLayout>
 #include <QList>
 
@@ -11,7 +13,7 @@ class ZelvoLinearLayoutPolicy;
 // policy hides the items that the new policy lacks and shows its own. The
 // layout owns its policies; the first policy made becomes active until
 // another one is set.
-class ZelvoLayout : public QGraphicsLayout
+class ZELVO_EXPORT ZelvoLayout : public QGraphicsLayout
 {
 public:
     explicit ZelvoLayout(QGraphicsLayoutItem *parent = nullptr);

@@ -1,6 +1,8 @@
 #ifndef ZELVOLINEARLAYOUTPOLICY_H
 #define ZELVOLINEARLAYOUTPOLICY_H
 
+#include "zelvoglobal.h"
+
 #include <QList>
 #include <QRectF>
 #include <QSizeF>
@@ -13,7 +15,7 @@ class ZelvoLayout;
 // goes to the stretches and stretched items by their factors (else to items
 // that want to expand); an item with an alignment keeps its preferred size
 // and is placed by it within its slot, one without fills the cross direction.
-class ZelvoLinearLayoutPolicy
+class ZELVO_EXPORT ZelvoLinearLayoutPolicy
 {
 public:
     // Registers with the layout, which owns the policy from then on.

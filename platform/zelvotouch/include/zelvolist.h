@@ -1,6 +1,8 @@
 #ifndef ZELVOLIST_H
 #define ZELVOLIST_H
 
+#include "zelvoglobal.h"
+
 #include "zelvostylablewidget.h"
 
 #include <QModelIndex>
@@ -16,7 +18,7 @@ class QGraphicsLinearLayout;
 // Tapping a row emits itemClicked(index); in multi-selection mode it also
 // flips the row's check mark, in single-selection mode it selects the row.
 // The list follows the model's inserts, removals, moves, resets and changes.
-class ZelvoList : public ZelvoStylableWidget
+class ZELVO_EXPORT ZelvoList : public ZelvoStylableWidget
 {
     Q_OBJECT
 

@@ -1,11 +1,13 @@
 #ifndef ZELVOLISTITEM_H
 #define ZELVOLISTITEM_H
 
+#include "zelvoglobal.h"
+
 #include "zelvostylablewidget.h"
 
 // One row of a ZelvoList: a title, an optional second line and, in a list
 // with selection, a check mark. Tapping it emits clicked().
-class ZelvoListItem : public ZelvoStylableWidget
+class ZELVO_EXPORT ZelvoListItem : public ZelvoStylableWidget
 {
     Q_OBJECT
     Q_PROPERTY(QString text READ title)

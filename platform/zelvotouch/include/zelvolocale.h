@@ -1,6 +1,8 @@
 #ifndef ZELVOLOCALE_H
 #define ZELVOLOCALE_H
 
+#include "zelvoglobal.h"
+
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -18,7 +20,7 @@ class QTranslator;
 //
 // A missing id never shows as such: the lookup logs it once and makes a
 // readable text from the id ("lgd_certman_foo_bar" -> "Foo bar").
-class ZelvoLocale : public QObject
+class ZELVO_EXPORT ZelvoLocale : public QObject
 {
     Q_OBJECT
 

@@ -1,13 +1,15 @@
 #ifndef ZELVOMESSAGEBOX_H
 #define ZELVOMESSAGEBOX_H
 
+#include "zelvoglobal.h"
+
 #include "zelvodialog.h"
 
 // A message with standard buttons (Qt's values: Ok 0x400, Yes 0x4000,
 // No 0x10000, ...). exec() returns the button pressed, or 0 (NoButton) when
 // the box was left without one (back button, reject()). The text is plain
 // text: line breaks are "\n", and markup in it is shown as written.
-class ZelvoMessageBox : public ZelvoDialog
+class ZELVO_EXPORT ZelvoMessageBox : public ZelvoDialog
 {
     Q_OBJECT
     Q_PROPERTY(QString text READ text WRITE setText)

@@ -1,12 +1,14 @@
 #ifndef ZELVOOVERLAY_H
 #define ZELVOOVERLAY_H
 
+#include "zelvoglobal.h"
+
 #include "zelvostylablewidget.h"
 
 // A themed panel that holds other widgets through a layout set on it, e.g. a
 // group header ("CommonGroupHeaderPanelInverted") with a separator and a
 // label. The layout sits inside the style's margins and padding.
-class ZelvoOverlay : public ZelvoStylableWidget
+class ZELVO_EXPORT ZelvoOverlay : public ZelvoStylableWidget
 {
     Q_OBJECT
 

@@ -1,6 +1,8 @@
 #ifndef ZELVOPROGRESSINDICATOR_H
 #define ZELVOPROGRESSINDICATOR_H
 
+#include "zelvoglobal.h"
+
 #include "zelvostylablewidget.h"
 
 class QTimer;
@@ -8,7 +10,7 @@ class QTimer;
 // A busy indicator: a spinner (the default) or a bar. With an unknown
 // duration it spins while it is running and visible; otherwise it shows
 // value() within the range.
-class ZelvoProgressIndicator : public ZelvoStylableWidget
+class ZELVO_EXPORT ZelvoProgressIndicator : public ZelvoStylableWidget
 {
     Q_OBJECT
     Q_PROPERTY(bool unknownDuration READ unknownDuration WRITE setUnknownDuration)

@@ -1,6 +1,8 @@
 #ifndef ZELVOSCENEWINDOW_H
 #define ZELVOSCENEWINDOW_H
 
+#include "zelvoglobal.h"
+
 #include "zelvostylablewidget.h"
 
 class ZelvoApplicationWindow;
@@ -16,7 +18,7 @@ class ZelvoApplicationWindow;
 // KeepWhenDone never, DestroyWhenDone whenever it goes, DestroyWhenDismissed
 // only when it was dismissed. Something covered by a later page stays on
 // display underneath it.
-class ZelvoSceneWindow : public ZelvoStylableWidget
+class ZELVO_EXPORT ZelvoSceneWindow : public ZelvoStylableWidget
 {
     Q_OBJECT
 

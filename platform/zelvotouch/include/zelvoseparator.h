@@ -1,10 +1,12 @@
 #ifndef ZELVOSEPARATOR_H
 #define ZELVOSEPARATOR_H
 
+#include "zelvoglobal.h"
+
 #include "zelvostylablewidget.h"
 
 // A thin line between parts of a page: horizontal by default.
-class ZelvoSeparator : public ZelvoStylableWidget
+class ZELVO_EXPORT ZelvoSeparator : public ZelvoStylableWidget
 {
     Q_OBJECT
 

@@ -1,6 +1,8 @@
 #ifndef ZELVOSTYLABLEWIDGET_H
 #define ZELVOSTYLABLEWIDGET_H
 
+#include "zelvoglobal.h"
+
 #include "zelvostyle.h"
 
 #include <QGraphicsWidget>
@@ -9,7 +11,7 @@
 // its look from the theme. On its own it paints the style's background and
 // border and is as large as the style's minimum and preferred sizes say, which
 // makes it a themed spacer ("CommonSpacer") or a plain panel.
-class ZelvoStylableWidget : public QGraphicsWidget
+class ZELVO_EXPORT ZelvoStylableWidget : public QGraphicsWidget
 {
     Q_OBJECT
     Q_PROPERTY(QString styleName READ styleName WRITE setStyleName)

@@ -1,6 +1,8 @@
 #ifndef ZELVOSTYLE_H
 #define ZELVOSTYLE_H
 
+#include "zelvoglobal.h"
+
 #include <QColor>
 #include <QFont>
 #include <QHash>
@@ -10,7 +12,7 @@
 // The resolved look of one widget: what the theme file says for the widget's
 // class and style name, with the defaults filled in. Widgets of other
 // libraries read it to paint in the same look as the toolkit's own widgets.
-class ZelvoStyle
+class ZELVO_EXPORT ZelvoStyle
 {
 public:
     ZelvoStyle();

@@ -1,6 +1,8 @@
 #ifndef ZELVOTEXTEDIT_H
 #define ZELVOTEXTEDIT_H
 
+#include "zelvoglobal.h"
+
 #include "zelvostylablewidget.h"
 
 // A single-line text field. A tap gives it the keyboard focus; typed text is
@@ -8,7 +10,7 @@
 // returnPressed(). The password echo mode shows one dot per character and
 // never reveals the text through its "text" shown on screen or in automation
 // listings.
-class ZelvoTextEdit : public ZelvoStylableWidget
+class ZELVO_EXPORT ZelvoTextEdit : public ZelvoStylableWidget
 {
     Q_OBJECT
     Q_PROPERTY(QString text READ text WRITE setText NOTIFY textChanged)

@@ -1,6 +1,8 @@
 #ifndef ZELVOTHEME_H
 #define ZELVOTHEME_H
 
+#include "zelvoglobal.h"
+
 #include "zelvostyle.h"
 
 #include <QHash>
@@ -20,7 +22,7 @@ struct QMetaObject;
 //       color: #ffffff;
 //       margin: 24px 16px 12px 16px;
 //   }
-class ZelvoTheme
+class ZELVO_EXPORT ZelvoTheme
 {
 public:
     static ZelvoTheme &instance();

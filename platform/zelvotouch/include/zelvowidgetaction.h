@@ -1,6 +1,8 @@
 #ifndef ZELVOWIDGETACTION_H
 #define ZELVOWIDGETACTION_H
 
+#include "zelvoglobal.h"
+
 #include "zelvoaction.h"
 
 #include <QPointer>
@@ -10,7 +12,7 @@ class QGraphicsWidget;
 // An action shown as a widget (e.g. a combo box) in a menu. The action owns
 // the widget until something else parents it; a widget left without a parent
 // is deleted with the action.
-class ZelvoWidgetAction : public ZelvoAction
+class ZELVO_EXPORT ZelvoWidgetAction : public ZelvoAction
 {
     Q_OBJECT
 

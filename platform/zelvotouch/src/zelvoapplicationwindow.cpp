@@ -7,7 +7,7 @@
 #include "zelvodialog.h"
 #include "zelvoeventwatcher.h"
 #include "zelvolocale.h"
-#include "zelvolog.h"
+#include "platformlog.h"
 #include "zelvonavigationbar.h"
 #include "zelvoscenewindow.h"
 #include "zelvotheme.h"
@@ -220,7 +220,7 @@ bool ZelvoApplicationWindow::saveScreenshot(const QString &path)
 {
     const QImage image = renderToImage();
     if (!image.save(path, "PNG")) {
-        ZELVO_LOG_ERROR("Could not save a screenshot to %s", qPrintable(path));
+        PLATFORM_LOG_ERROR("Could not save a screenshot to %s", qPrintable(path));
         return false;
     }
     return true;

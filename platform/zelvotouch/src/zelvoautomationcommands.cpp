@@ -7,7 +7,7 @@
 #include "zelvomessagebox.h"
 #include "zelvostandardbuttons.h"
 #include "zelvotextedit.h"
-#include "zelvolog.h"
+#include "platformlog.h"
 #include "zelvowidgetinspector.h"
 
 #include <QElapsedTimer>
@@ -172,7 +172,7 @@ void ZelvoAutomationCommands::tapWhenReady(const QString &name, int triesLeft)
         return;
     }
     if (triesLeft <= 0) {
-        ZELVO_LOG_ERROR("UI automation could not tap the menu entry %s: %s", qPrintable(name), qPrintable(error));
+        PLATFORM_LOG_ERROR("UI automation could not tap the menu entry %s: %s", qPrintable(name), qPrintable(error));
         return;
     }
     QTimer::singleShot(pollMs, this, [this, name, triesLeft]() { tapWhenReady(name, triesLeft - 1); });

@@ -1,7 +1,7 @@
 #include "zelvoautomationconnection.h"
 
 #include "zelvoautomationcommands.h"
-#include "zelvolog.h"
+#include "platformlog.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>

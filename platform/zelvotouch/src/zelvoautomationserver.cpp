@@ -1,7 +1,7 @@
 #include "zelvoautomationserver.h"
 
 #include "zelvoautomationconnection.h"
-#include "zelvolog.h"
+#include "platformlog.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -81,14 +81,14 @@ bool ZelvoAutomationServer::listen(const QString &path)
     struct stat st;
     if (::lstat(QFile::encodeName(path).constData(), &st) == 0) {
         if (!S_ISSOCK(st.st_mode)) {
-            ZELVO_LOG_ERROR("Could not listen for UI automation at %s: the path exists and is not a socket",
+            PLATFORM_LOG_ERROR("Could not listen for UI automation at %s: the path exists and is not a socket",
                             qPrintable(path));
             return false;
         }
         QLocalServer::removeServer(path);
     }
     if (!m_server->listen(path)) {
-        ZELVO_LOG_ERROR("Could not listen for UI automation at %s: %s", qPrintable(path),
+        PLATFORM_LOG_ERROR("Could not listen for UI automation at %s: %s", qPrintable(path),
                         qPrintable(m_server->errorString()));
         return false;
     }

@@ -5,7 +5,7 @@
 #include "zelvobutton.h"
 #include "zelvoeventwatcher.h"
 #include "zelvolabel.h"
-#include "zelvolog.h"
+#include "platformlog.h"
 #include "zelvostandardbuttons.h"
 
 #include <QEventLoop>
@@ -155,7 +155,7 @@ ZelvoButton *ZelvoDialog::addButton(QMessageBox::StandardButton button)
 {
     const ZelvoStandardButtons::Info *info = ZelvoStandardButtons::find(button);
     if (!info) {
-        ZELVO_LOG_ERROR("Unknown standard button 0x%x", unsigned(button));
+        PLATFORM_LOG_ERROR("Unknown standard button 0x%x", unsigned(button));
         return nullptr;
     }
     if (ZelvoButton *existing = this->button(button))
@@ -235,7 +235,7 @@ static void releaseMouseGrab(ZelvoApplicationWindow *window)
 int ZelvoDialog::exec(ZelvoApplicationWindow *window)
 {
     if (m_loop) {
-        ZELVO_LOG_ERROR("A dialog was run while it was already running");
+        PLATFORM_LOG_ERROR("A dialog was run while it was already running");
         return Rejected;
     }
     std::unique_ptr<ZelvoApplicationWindow> ownWindow;

@@ -1,7 +1,7 @@
 #include "zelvolayout.h"
 
 #include "zelvolinearlayoutpolicy.h"
-#include "zelvolog.h"
+#include "platformlog.h"
 
 #include <QGraphicsItem>
 #include <QWidget>
@@ -32,7 +32,7 @@ ZelvoLayout::~ZelvoLayout()
 void ZelvoLayout::setPolicy(ZelvoLinearLayoutPolicy *policy)
 {
     if (policy && !m_policies.contains(policy)) {
-        ZELVO_LOG_ERROR("A layout was given a policy of another layout");
+        PLATFORM_LOG_ERROR("A layout was given a policy of another layout");
         return;
     }
     if (policy == m_active)

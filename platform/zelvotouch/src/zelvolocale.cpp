@@ -1,6 +1,6 @@
 #include "zelvolocale.h"
 
-#include "zelvolog.h"
+#include "platformlog.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -86,7 +86,7 @@ bool ZelvoLocale::installTrCatalog(const QString &name)
         return true;
     static const QRegularExpression safeName(QStringLiteral("^[A-Za-z0-9_.-]+$"));
     if (!safeName.match(name).hasMatch() || name.contains(QLatin1String(".."))) {
-        ZELVO_LOG_ERROR("Refusing translation catalog name '%s'", qPrintable(name));
+        PLATFORM_LOG_ERROR("Refusing translation catalog name '%s'", qPrintable(name));
         return false;
     }
     for (const QString &dir : catalogSearchPaths()) {
@@ -95,7 +95,7 @@ bool ZelvoLocale::installTrCatalog(const QString &name)
             continue;
         auto *translator = new QTranslator;
         if (!translator->load(file)) {
-            ZELVO_LOG_ERROR("Could not read translation catalog %s", qPrintable(file));
+            PLATFORM_LOG_ERROR("Could not read translation catalog %s", qPrintable(file));
             delete translator;
             return false;
         }
@@ -105,7 +105,7 @@ bool ZelvoLocale::installTrCatalog(const QString &name)
             QCoreApplication::installTranslator(translator);
         return true;
     }
-    ZELVO_LOG_ERROR("Translation catalog '%s' not found in %s", qPrintable(name),
+    PLATFORM_LOG_ERROR("Translation catalog '%s' not found in %s", qPrintable(name),
                     qPrintable(catalogSearchPaths().join(QLatin1Char(':'))));
     return false;
 }
@@ -211,7 +211,7 @@ QString ZelvoLocale::trId(const QString &logicalId, int n)
     }
     if (!reportedMissing().contains(logicalId)) {
         reportedMissing().insert(logicalId);
-        ZELVO_LOG_ERROR("No translation for '%s'", id.constData());
+        PLATFORM_LOG_ERROR("No translation for '%s'", id.constData());
     }
     return fallbackText(logicalId);
 }

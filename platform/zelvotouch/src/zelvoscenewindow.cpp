@@ -2,7 +2,7 @@
 
 #include "zelvoapplication.h"
 #include "zelvoapplicationwindow.h"
-#include "zelvolog.h"
+#include "platformlog.h"
 
 #include <QCloseEvent>
 #include <QPointer>
@@ -32,7 +32,7 @@ void ZelvoSceneWindow::appear(ZelvoApplicationWindow *window, DeletionPolicy pol
     if (!window)
         window = ZelvoApplication::activeWindow();
     if (!window) {
-        ZELVO_LOG_ERROR("%s cannot appear: the application has no window",
+        PLATFORM_LOG_ERROR("%s cannot appear: the application has no window",
                         qPrintable(objectName().isEmpty() ? QString::fromLatin1(metaObject()->className()) : objectName()));
         if (policy == DestroyWhenDone)
             deleteLater();

@@ -1,6 +1,6 @@
 #include "zelvotheme.h"
 
-#include "zelvolog.h"
+#include "platformlog.h"
 #include "zelvothemeparser.h"
 
 #include <QFile>
@@ -28,7 +28,7 @@ ZelvoTheme::ZelvoTheme()
         path = QStringLiteral(":/zelvotouch/zelvo-dark.theme");
     QString error;
     if (!loadFromFile(path, &error))
-        ZELVO_LOG_ERROR("Could not load the theme %s: %s", qPrintable(path), qPrintable(error));
+        PLATFORM_LOG_ERROR("Could not load the theme %s: %s", qPrintable(path), qPrintable(error));
 }
 
 bool ZelvoTheme::loadFromFile(const QString &path, QString *error)
@@ -220,7 +220,7 @@ void ZelvoTheme::apply(ZelvoStyle &s, const QHash<QString, QString> &rule) const
             if (name == QLatin1String(c.name)) {
                 known = true;
                 if (!color(value, &(s.*c.member)))
-                    ZELVO_LOG_ERROR("Theme: bad colour \"%s\" for %s", qPrintable(value), c.name);
+                    PLATFORM_LOG_ERROR("Theme: bad colour \"%s\" for %s", qPrintable(value), c.name);
             }
         }
         for (const LengthProperty &l : lengths) {
@@ -231,7 +231,7 @@ void ZelvoTheme::apply(ZelvoStyle &s, const QHash<QString, QString> &rule) const
                 if (ok)
                     s.*l.member = v;
                 else
-                    ZELVO_LOG_ERROR("Theme: bad length \"%s\" for %s", qPrintable(value), l.name);
+                    PLATFORM_LOG_ERROR("Theme: bad length \"%s\" for %s", qPrintable(value), l.name);
             }
         }
         if (known)
