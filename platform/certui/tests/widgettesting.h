@@ -8,8 +8,6 @@
 #include <zelvobutton.h>
 #include <zelvotextedit.h>
 
-#include <QGraphicsScene>
-#include <QGraphicsSceneMouseEvent>
 #include <QQueue>
 #include <QTimer>
 #include <QtTest>
@@ -17,36 +15,6 @@
 // Helpers for driving the widgets of the library in-process, the way a
 // finger (or the automation) would.
 namespace WidgetTesting {
-
-// A press and release at the widget's centre, delivered through a scene so
-// the widget's own mouse handling runs.
-inline void tap(QGraphicsWidget *widget)
-{
-    QGraphicsScene *scene = widget->scene();
-    QScopedPointer<QGraphicsScene> own;
-    QGraphicsItem *top = widget->topLevelItem();
-    if (!scene) {
-        // The whole tree goes into a scene for the tap: adding only the
-        // widget would take it away from its parent.
-        own.reset(new QGraphicsScene);
-        own->addItem(top);
-        scene = own.data();
-    }
-    const QPointF centre = widget->boundingRect().center();
-    for (QEvent::Type type : { QEvent::GraphicsSceneMousePress, QEvent::GraphicsSceneMouseRelease }) {
-        QGraphicsSceneMouseEvent event(type);
-        event.setButton(Qt::LeftButton);
-        event.setButtons(type == QEvent::GraphicsSceneMousePress ? Qt::LeftButton : Qt::NoButton);
-        event.setPos(centre);
-        event.setScenePos(widget->mapToScene(centre));
-        event.setButtonDownPos(Qt::LeftButton, centre);
-        event.setButtonDownScenePos(Qt::LeftButton, widget->mapToScene(centre));
-        event.setAccepted(false);
-        scene->sendEvent(widget, &event);
-    }
-    if (own)
-        own->removeItem(top);
-}
 
 // The visible descendant of that object name and class.
 template <typename T> T *child(QGraphicsWidget *root, const QString &name)
@@ -112,7 +80,7 @@ private:
         type("confirmPasswordField", answer.confirm);
         const char *button = answer.accept ? "acceptButton" : "cancelButton";
         if (auto *b = child<ZelvoButton>(dialog, QString::fromLatin1(button)))
-            tap(b);
+            b->click();
     }
 
     QTimer m_poll;

@@ -90,15 +90,10 @@ protected:
     }
 };
 
-QString gallery()
-{
-    return QString::fromLocal8Bit(qgetenv("TRUSTKEEP_BUILD_DIR")) + QStringLiteral("/bin/zelvo-gallery");
-}
-
 } // namespace
 
-// The automation endpoint: in process for the details, and end to end
-// against the sample program as other processes' tests use it.
+// The automation endpoint in process: what every process-level test relies
+// on (listing, tapping, typing, answers inside nested loops, bad requests).
 class TestZelvoAutomation : public QObject
 {
     Q_OBJECT
