@@ -85,7 +85,12 @@ private slots:
         const KeyMaterial ca = KeyMaterial::make(QStringLiteral("Der Root CA"), true);
         QVERIFY(!ca.isNull());
 
+        // Each domain is opened under its purpose's token for adding.
+        h.recordStore();
         QVERIFY(install(h, ca.derText(), { "ssl-ca", "wifi-ca" }));
+        QCOMPARE(h.storeCalls(QStringLiteral("open")),
+                 QStringList({ "open ssl-ca bastra-certman-common-ca::CertCASSLAdd",
+                               "open wifi-ca bastra-certman-common-ca::CertCAWifiAdd" }));
         QVERIFY(StoreProbe::domainHolds(QStringLiteral("ssl-ca"), ca.keyId));
         QVERIFY(StoreProbe::domainHolds(QStringLiteral("wifi-ca"), ca.keyId));
 
