@@ -27,6 +27,9 @@ QStringList errorLines(const QStringList &lines)
 
 } // namespace
 
+const char ProcessTestHarness::serviceApplication[] = "trustkeep_dbus";
+const char ProcessTestHarness::installerApplication[] = "trustkeep";
+
 ProcessTestHarness::ProcessTestHarness()
     : ProcessTestHarness(Options())
 {
@@ -147,7 +150,7 @@ bool ProcessTestHarness::serviceMayEndSoon()
     if (m_lastAnswer.isValid() && m_lastAnswer.elapsed() < freshMs)
         return false;
     // A call that waits for the user holds the service: its window shows.
-    return !windowVisible();
+    return !windowVisible(QLatin1String(serviceApplication));
 }
 
 TrustkeepClient &ProcessTestHarness::service()

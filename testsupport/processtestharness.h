@@ -35,6 +35,11 @@
 class ProcessTestHarness
 {
 public:
+    // The application names trustkeep gives itself in service mode and in
+    // installer or deletion mode (what "%a" becomes, see Options).
+    static const char serviceApplication[];     // "trustkeep_dbus"
+    static const char installerApplication[];   // "trustkeep"
+
     struct Options {
         // ZELVO_AUTOMATION_SOCKET holds "%a", which each program replaces by
         // its application name: two programs (the control-panel host and the
