@@ -128,6 +128,8 @@ private slots:
         QVERIFY(decrypt(QByteArray()).status != 0);
         QVERIFY(decrypt(sealed.left(10)).status != 0);
         QVERIFY(decrypt(sealed, "bastra-certman-common-ca::CertCASSLAdd").status != 0);
+        // A token that differs only towards its end, at the same length.
+        QVERIFY(decrypt(sealed, "bastra-certman-common-ca::CertUserSSLAdd").status != 0);
         QCOMPARE(decrypt(sealed).status, 0);
     }
 
