@@ -15,6 +15,7 @@
 #include <certificatesmodel.h>
 #include <privatebus.h>
 #include <temporarydeviceroot.h>
+#include <trustkeepservice.h>
 #include <trustdatabase.h>
 
 #include <bastra_certman.h>
@@ -25,6 +26,7 @@
 #include <QDBusArgument>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDBusPendingReply>
 #include <QDBusServiceWatcher>
 #include <QDir>
 #include <QElapsedTimer>
@@ -45,6 +47,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -56,18 +59,36 @@ QString floorBinary()
     return qEnvironmentVariable("TRUSTKEEP_BUILD_DIR") + QStringLiteral("/bin/trustkeep-floorservice");
 }
 
-QDBusMessage methodCall(const QString &method, const QVariantList &arguments,
-                        const QString &interface = QLatin1String(serviceName))
+// One blocking call; true when it was answered as expected.
+using Call = std::function<bool()>;
+
+template <typename T>
+bool answered(QDBusPendingReply<T> reply)
 {
-    QDBusMessage message = QDBusMessage::createMethodCall(QLatin1String(serviceName), QStringLiteral("/request"),
-                                                          interface, method);
-    message.setArguments(arguments);
-    return message;
+    reply.waitForFinished();
+    return reply.isValid();
 }
 
-bool isTrue(const QDBusMessage &reply)
+// CheckCertificate through the service's client, answered true.
+Call checkCall(TrustkeepClient &client, const QString &derText)
 {
-    return reply.type() == QDBusMessage::ReplyMessage && reply.arguments().value(0).toBool();
+    return [&client, derText] {
+        QDBusPendingReply<bool> reply = client.CheckCertificate(derText);
+        return answered(reply) && reply.value();
+    };
+}
+
+// The bus's own round trip to the service's process, the floor of a call
+// (the standard Peer interface, which no client of ours wraps).
+Call pingCall(const QDBusConnection &connection)
+{
+    return [connection] {
+        QDBusConnection bus = connection;
+        const QDBusMessage ping = QDBusMessage::createMethodCall(QLatin1String(serviceName), QStringLiteral("/request"),
+                                                                 QStringLiteral("org.freedesktop.DBus.Peer"),
+                                                                 QStringLiteral("Ping"));
+        return bus.call(ping, QDBus::Block, 60000).type() == QDBusMessage::ReplyMessage;
+    };
 }
 
 QString keyIdText(X509 *certificate)
@@ -100,6 +121,16 @@ public:
 
     bool isReady() const { return root.isValid() && bus.isRunning(); }
     QDBusConnection connection() const { return bus.connection(); }
+    // The service's client on this device's bus, by its well-known name.
+    TrustkeepClient &client()
+    {
+        if (!m_client) {
+            m_client.reset(new TrustkeepClient(QLatin1String(TrustkeepService::name),
+                                               QLatin1String(TrustkeepService::path), connection()));
+            m_client->setTimeout(120000);
+        }
+        return *m_client;
+    }
 
     QSqlDatabase database()
     {
@@ -193,16 +224,16 @@ public:
 private:
     QString m_connectionName;
     std::unique_ptr<QProcess> m_service;
+    std::unique_ptr<TrustkeepClient> m_client;
 };
 
-// Milliseconds that `count` blocking calls of one message take.
-double timeCalls(QDBusConnection &connection, const QDBusMessage &message, int count, bool *allOk)
+// Milliseconds that `count` blocking calls take.
+double timeCalls(const Call &call, int count, bool *allOk)
 {
     QElapsedTimer timer;
     timer.start();
     for (int i = 0; i < count; ++i) {
-        const QDBusMessage reply = connection.call(message, QDBus::Block, 60000);
-        if (reply.type() != QDBusMessage::ReplyMessage)
+        if (!call())
             *allOk = false;
     }
     return double(timer.nsecsElapsed()) / 1e6;
@@ -212,15 +243,14 @@ double timeCalls(QDBusConnection &connection, const QDBusMessage &message, int c
 // calls, timed in alternating chunks: each chunk stays well inside the
 // service's two idle seconds (a floor call such as Peer.Ping does not hold
 // the idle timer), and both sides see the same moments of machine load.
-double alternatingRatio(QDBusConnection &productConnection, const QDBusMessage &product,
-                        QDBusConnection &floorConnection, const QDBusMessage &floor, int calls, bool *allOk)
+double alternatingRatio(const Call &product, const Call &floor, int calls, bool *allOk)
 {
     const int chunk = 20;
     double productMs = 0;
     double floorMs = 0;
     for (int done = 0; done < calls; done += chunk) {
-        productMs += timeCalls(productConnection, product, chunk, allOk);
-        floorMs += timeCalls(floorConnection, floor, chunk, allOk);
+        productMs += timeCalls(product, chunk, allOk);
+        floorMs += timeCalls(floor, chunk, allOk);
     }
     return productMs / floorMs;
 }
@@ -274,15 +304,14 @@ void Bench::coldStart()
         rows << row;
         return;
     }
-    QDBusConnection connection = device.connection();
-    const QDBusMessage check = methodCall(QStringLiteral("CheckCertificate"), { derText });
+    const Call check = checkCall(device.client(), derText);
     auto coldCall = [&](const QString &binary, const QStringList &arguments) -> double {
         qint64 registeredMs = 0;
         QElapsedTimer timer;
         timer.start();
         if (!device.startService(binary, arguments, &registeredMs))
             return -1;
-        const bool ok = isTrue(connection.call(check, QDBus::Block, 60000));
+        const bool ok = check();
         const double ms = double(timer.nsecsElapsed()) / 1e6;
         device.stopService();
         return ok ? ms : -1;
@@ -312,13 +341,12 @@ void Bench::warmRoundTrip()
         rows << row;
         return;
     }
-    QDBusConnection connection = device.connection();
-    const QDBusMessage check = methodCall(QStringLiteral("CheckCertificate"), { derText });
-    const QDBusMessage ping = methodCall(QStringLiteral("Ping"), {}, QStringLiteral("org.freedesktop.DBus.Peer"));
-    bool ok = isTrue(connection.call(check));
+    const Call check = checkCall(device.client(), derText);
+    const Call ping = pingCall(device.connection());
+    bool ok = check();
     const int calls = 400;
     for (int i = 0; i < m_repeats && ok; ++i)
-        row.ratios.add(alternatingRatio(connection, check, connection, ping, calls, &ok));
+        row.ratios.add(alternatingRatio(check, ping, calls, &ok));
     if (!ok)
         row.note = QStringLiteral("a call failed");
     rows << row;
@@ -326,9 +354,9 @@ void Bench::warmRoundTrip()
     // For reading the figure: what handing a call to the main thread costs
     // by itself, a trivial method of the floor service against its Ping.
     Row reference{ QStringLiteral("(reference) trivial method of the minimal service / its Peer.Ping"), {}, -1, {} };
-    ok = device.startService(floorBinary(), {}) && isTrue(connection.call(check));
+    ok = device.startService(floorBinary(), {}) && check();
     for (int i = 0; i < m_repeats && ok; ++i)
-        reference.ratios.add(alternatingRatio(connection, check, connection, ping, calls, &ok));
+        reference.ratios.add(alternatingRatio(check, ping, calls, &ok));
     if (!ok)
         reference.note = QStringLiteral("a call failed");
     rows << reference;
@@ -356,13 +384,12 @@ void Bench::manyRecords()
         rows << row;
         return;
     }
-    QDBusConnection smallConnection = small.connection();
-    QDBusConnection largeConnection = large.connection();
-    const QDBusMessage check = methodCall(QStringLiteral("CheckCertificate"), { derText });
-    bool ok = isTrue(smallConnection.call(check)) && isTrue(largeConnection.call(check));
+    const Call smallCheck = checkCall(small.client(), derText);
+    const Call largeCheck = checkCall(large.client(), derText);
+    bool ok = smallCheck() && largeCheck();
     const int calls = 400;
     for (int i = 0; i < m_repeats && ok; ++i)
-        row.ratios.add(alternatingRatio(largeConnection, check, smallConnection, check, calls, &ok));
+        row.ratios.add(alternatingRatio(largeCheck, smallCheck, calls, &ok));
     if (!ok)
         row.note = QStringLiteral("a call failed");
     rows << row;
@@ -398,18 +425,15 @@ void Bench::loadFromDomains()
         rows << row;
         return;
     }
-    QDBusConnection connection = device.connection();
-    const QDBusMessage load = methodCall(QStringLiteral("LoadCertificatesFromDomains"), { domains });
+    TrustkeepClient &client = device.client();
     auto loadOnce = [&]() -> double {
         QElapsedTimer timer;
         timer.start();
-        const QDBusMessage reply = connection.call(load, QDBus::Block, 120000);
+        QDBusPendingReply<QVariantMap> reply = client.LoadCertificatesFromDomains(domains);
+        const bool ok = answered(reply);
         const double ms = double(timer.nsecsElapsed()) / 1e6;
-        if (reply.type() != QDBusMessage::ReplyMessage)
-            return -1;
         // The whole answer is there (the dictionary repeats no key here).
-        const QVariantMap listed = qdbus_cast<QVariantMap>(reply.arguments().value(0));
-        return listed.size() == 2000 ? ms : -1;
+        return ok && reply.value().size() == 2000 ? ms : -1;
     };
     auto readFiles = [&]() -> double {
         QElapsedTimer timer;
@@ -523,13 +547,14 @@ void Bench::peakMemory()
     const QStringList domains{ QStringLiteral("common-ca") };
     // The mix of the load test: trusted checks, listings and key queries.
     auto oneCall = [&](QDBusConnection &connection, int n) {
-        QDBusMessage message;
+        TrustkeepClient client(QLatin1String(TrustkeepService::name), QLatin1String(TrustkeepService::path),
+                               connection);
+        client.setTimeout(120000);
         switch (n % 3) {
-        case 0: message = methodCall(QStringLiteral("CheckCertificate"), { derText }); break;
-        case 1: message = methodCall(QStringLiteral("LoadCertificatesFromDomains"), { domains }); break;
-        default: message = methodCall(QStringLiteral("GetPrivateKeyData"), { keyId }); break;
+        case 0: return answered(client.CheckCertificate(derText));
+        case 1: return answered(client.LoadCertificatesFromDomains(domains));
+        default: return answered(client.GetPrivateKeyData(keyId));
         }
-        return connection.call(message, QDBus::Block, 120000).type() == QDBusMessage::ReplyMessage;
     };
     auto peakUnderLoad = [&](const QString &binary, const QStringList &arguments, bool *allAnswered) -> double {
         if (!device.startService(binary, arguments))
@@ -601,13 +626,16 @@ void Bench::certificatesModel()
         return;
     }
     QDBusConnection connection = device.connection();
-    const QDBusMessage load = methodCall(QStringLiteral("LoadCertificatesFromDomains"), { CertificatesModel::storeDomains() });
+    TrustkeepClient client(QLatin1String(TrustkeepService::name), QLatin1String(TrustkeepService::path), connection);
+    client.setTimeout(120000);
+    const QStringList listed = CertificatesModel::storeDomains();
     auto bareCall = [&]() -> double {
         QElapsedTimer timer;
         timer.start();
-        const QDBusMessage reply = connection.call(load, QDBus::Block, 120000);
+        QDBusPendingReply<QVariantMap> reply = client.LoadCertificatesFromDomains(listed);
+        reply.waitForFinished();
         const double ms = double(timer.nsecsElapsed()) / 1e6;
-        return reply.type() == QDBusMessage::ReplyMessage ? ms : -1;
+        return reply.isValid() ? ms : -1;
     };
     auto populate = [&]() -> double {
         CertificatesModel model(connection);
@@ -640,8 +668,9 @@ void Bench::certificatesModel()
     // itself (one thread), the work the model cannot leave out.
     Row reference{ QStringLiteral("(reference) d2i_X509 of the 2 000 listed certificates, one thread / the bare call"),
                    {}, -1, {} };
-    const QDBusMessage listing = connection.call(load, QDBus::Block, 120000);
-    const QStringList texts = qdbus_cast<QVariantMap>(listing.arguments().value(0)).keys();
+    QDBusPendingReply<QVariantMap> listing = client.LoadCertificatesFromDomains(listed);
+    listing.waitForFinished();
+    const QStringList texts = listing.isValid() ? listing.value().keys() : QStringList();
     auto parseAll = [&]() -> double {
         QElapsedTimer timer;
         timer.start();

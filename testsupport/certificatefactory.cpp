@@ -28,11 +28,6 @@ QByteArray bioContent(BIO *bio)
     return length > 0 ? QByteArray(data, static_cast<int>(length)) : QByteArray();
 }
 
-Bio readBio(const QByteArray &bytes)
-{
-    return Bio(BIO_new_mem_buf(bytes.constData(), bytes.size()));
-}
-
 qint64 randomSerial()
 {
     quint64 value = 0;
@@ -91,21 +86,7 @@ bool addExtensions(X509 *cert, X509 *issuer, bool isCa)
         && addExtension(cert, issuer, NID_authority_key_identifier, "keyid:always");
 }
 
-int passwordCallback(char *buffer, int size, int, void *user)
-{
-    const QByteArray *password = static_cast<const QByteArray *>(user);
-    if (!password || password->size() > size)
-        return -1;
-    std::memcpy(buffer, password->constData(), static_cast<size_t>(password->size()));
-    return password->size();
-}
-
 } // namespace
-
-QDateTime CertificateFactory::fromNow(qint64 seconds)
-{
-    return QDateTime::currentDateTimeUtc().addSecs(seconds);
-}
 
 QDateTime CertificateFactory::daysFromNow(int days)
 {
@@ -240,19 +221,6 @@ X509Ptr CertificateFactory::fromDer(const QByteArray &der)
 {
     const unsigned char *cursor = reinterpret_cast<const unsigned char *>(der.constData());
     return adoptX509(d2i_X509(nullptr, &cursor, der.size()));
-}
-
-X509Ptr CertificateFactory::fromPem(const QByteArray &pem)
-{
-    Bio bio = readBio(pem);
-    return bio ? adoptX509(PEM_read_bio_X509(bio.get(), nullptr, nullptr, nullptr)) : X509Ptr();
-}
-
-KeyPtr CertificateFactory::keyFromPem(const QByteArray &pem, const QByteArray &password)
-{
-    Bio bio = readBio(pem);
-    QByteArray copy = password;
-    return bio ? adoptKey(PEM_read_bio_PrivateKey(bio.get(), nullptr, passwordCallback, &copy)) : KeyPtr();
 }
 
 bool CertificateFactory::writeFile(const QString &path, const QByteArray &content)

@@ -44,7 +44,7 @@ struct IssuedCertificate {
 //   auto ca = CertificateFactory::makeCa("Test Root CA");
 //   CertificateFactory::Options options;
 //   options.commonName = "www.example.test";
-//   options.notAfter = CertificateFactory::fromNow(-3600);   // expired
+//   options.notAfter = CertificateFactory::daysFromNow(-1);   // expired
 //   auto server = CertificateFactory::makeIssued(options, ca);
 //   QByteArray der = CertificateFactory::toDer(server.certificate.data());
 //
@@ -58,7 +58,6 @@ public:
     using Issued = IssuedCertificate;
 
     // Time helpers for validity windows (negative offsets lie in the past).
-    static QDateTime fromNow(qint64 seconds);
     static QDateTime daysFromNow(int days);
 
     static KeyPtr makeKey(KeyType type = KeyType::Ec, int rsaBits = 2048);
@@ -88,8 +87,6 @@ public:
 
     // Decoders. Null on failure.
     static X509Ptr fromDer(const QByteArray &der);
-    static X509Ptr fromPem(const QByteArray &pem);
-    static KeyPtr keyFromPem(const QByteArray &pem, const QByteArray &password = QByteArray());
 
     // Writes bytes to a file, creating its folder; false on failure.
     static bool writeFile(const QString &path, const QByteArray &content);

@@ -17,8 +17,8 @@
 //   TemporaryDeviceRoot root;            // sets TRUSTKEEP_DEVICE_ROOT
 //   PrivateBus bus;                      // picks the root up from the variable
 //   QVERIFY2(bus.isRunning(), qPrintable(bus.errorString()));
-//   QDBusInterface service(PrivateBus::serviceName, "/request",
-//                          PrivateBus::serviceName, bus.connection());
+//   TrustkeepClient service(PrivateBus::serviceName, "/request", bus.connection());
+// (ProcessTestHarness puts this and the rest of a process test together.)
 class PrivateBus
 {
 public:

@@ -26,38 +26,6 @@ private slots:
         ZelvoLocale::setDefault(m_locale);
     }
 
-    void piecesHaveTheirStylesNamesAndTexts()
-    {
-        QGraphicsWidget page;
-        std::unique_ptr<ZelvoLabel> title(FileListPageContent::createTitleLabel());
-        QCOMPARE(title->styleName(), QStringLiteral("CommonHeaderInverted"));
-        QCOMPARE(title->displayText(), QStringLiteral("Add certificates"));
-        QVERIFY(!title->parentItem());
-
-        std::unique_ptr<ZelvoSeparator> loose(FileListPageContent::createSeparator());
-        QVERIFY(!loose->parentItem());
-        ZelvoSeparator *separator = FileListPageContent::createSeparator(&page);
-        QCOMPARE(separator->parentItem(), &page);
-        QCOMPARE(separator->styleName(), QStringLiteral("CommonHeaderDividerInverted"));
-        QCOMPARE(separator->orientation(), Qt::Horizontal);
-
-        std::unique_ptr<ZelvoLabel> empty(FileListPageContent::createEmptyLabel());
-        QCOMPARE(empty->objectName(), QStringLiteral("EmptyLabel"));
-        QCOMPARE(empty->styleName(), QStringLiteral("CommonEmptyStateTitleInverted"));
-        QCOMPARE(empty->displayText(), QStringLiteral("No certificates"));
-        QVERIFY(empty->wordWrap());
-        QCOMPARE(empty->alignment(), Qt::AlignCenter);
-        QCOMPARE(empty->sizePolicy().horizontalPolicy(), QSizePolicy::Expanding);
-        QCOMPARE(empty->sizePolicy().verticalPolicy(), QSizePolicy::Expanding);
-
-        ZelvoProgressIndicator *spinner = FileListPageContent::createSpinner(&page);
-        QCOMPARE(spinner->parentItem(), &page);
-        QCOMPARE(spinner->objectName(), QStringLiteral("fileListSpinner"));
-        QCOMPARE(spinner->styleName(), QStringLiteral("CommonLargeSpinnerInverted"));
-        QCOMPARE(spinner->viewType(), QString::fromLatin1(ZelvoProgressIndicator::spinnerType));
-        QVERIFY(spinner->unknownDuration());
-    }
-
     // Items from top to bottom; a null entry is a stretch.
     void policiesArrangeTheirItems()
     {

@@ -1,10 +1,14 @@
 // Who may call the real service: every local account may check a server
-// certificate; only root and the device's user (the owner of the home
-// folder) may read or change the store and the keys. The service holds to
-// that on its own, also on a bus whose policy lets everyone through.
+// certificate and introspect the service; only root and the device's user
+// (the owner of the home folder) may read or change the store and the keys.
+// The service holds to that on its own, also on a bus whose policy lets
+// everyone through; no other account reaches its other interfaces or takes
+// its name.
 
-#include "otheruser.h"
-#include "tst_keymethods_fixture.h"
+#include "processtestharness.h"
+#include "testmaterial.h"
+
+#include <trustkeepservice.h>
 
 #include <QDirIterator>
 
@@ -25,7 +29,7 @@ QStringList snapshot(const QString &root)
     QDirIterator it(root, QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         it.next();
-        if (!it.fileName().startsWith(QLatin1String("trustkeep.db")))
+        if (!it.fileName().startsWith(QLatin1String("trustkeep.db")) && !it.fileName().endsWith(QLatin1String(".sock")))
             files << it.filePath() + QLatin1Char(' ') + QString::number(it.fileInfo().size());
     }
     files.sort();
@@ -35,6 +39,19 @@ QStringList snapshot(const QString &root)
 QString quoted(const QString &text)
 {
     return QLatin1Char('\'') + text + QLatin1Char('\'');
+}
+
+bool installed(ProcessTestHarness &h, const QString &cert, const QStringList &domains)
+{
+    QDBusPendingReply<bool> done = h.service().InstallCertificateToDomains(cert, domains);
+    return h.finish(done, 20000) && done.isValid() && done.value();
+}
+
+ProcessTestHarness::Options withPolicy(const QString &policy)
+{
+    ProcessTestHarness::Options options;
+    options.extraPolicy = policy;
+    return options;
 }
 
 } // namespace
@@ -56,18 +73,18 @@ private slots:
     {
         QFETCH(QString, policy);
         QFETCH(bool, serviceRefuses);
-        if (!OtherUser::isAvailable())
+        if (!ProcessTestHarness::otherUserAvailable())
             QSKIP("needs root and setpriv to act as another user");
-        KeyServiceFixture device(policy);
-        QVERIFY2(device.isReady(), qPrintable(device.bus.errorString()));
+        ProcessTestHarness h(withPolicy(policy));
+        QVERIFY2(h.isReady(), qPrintable(h.errorString()));
         const KeyMaterial ca = KeyMaterial::make(QStringLiteral("Trusted Root CA"), true);
         const KeyMaterial user = KeyMaterial::make(QStringLiteral("owner.test"));
         const KeyMaterial rogue = KeyMaterial::make(QStringLiteral("Rogue Root CA"), true);
         QVERIFY(!ca.isNull() && !user.isNull() && !rogue.isNull());
-        QVERIFY(device.call("InstallCertificateToDomains", { ca.derText(), QStringList{ "ssl-ca" } }).arguments().value(0).toBool());
-        QVERIFY(device.call("InstallCertificateToDomains", { user.itemText(0), QStringList{ "ssl-user" } }).arguments().value(0).toBool());
-        const QStringList before = snapshot(device.root.path());
-        device.markLog();
+        QVERIFY(installed(h, ca.derText(), { "ssl-ca" }));
+        QVERIFY(installed(h, user.itemText(0), { "ssl-user" }));
+        const QStringList before = snapshot(h.root().path());
+        h.markLog();
 
         const QList<QPair<QString, QStringList>> refused{
             { "InstallCertificateToDomains", { quoted(rogue.derText()), "['ssl-ca', 'wifi-ca']" } },
@@ -79,37 +96,50 @@ private slots:
             { "ShowCertificateInfo", { quoted(ca.derText()) } },
         };
         for (const auto &method : refused) {
-            const OtherUser::Result result = OtherUser::call(device.bus, method.first, method.second);
+            const auto result = h.callAsOtherUser(method.first, method.second);
             QVERIFY2(!result.succeeded && result.output.contains(QLatin1String("org.freedesktop.DBus.Error.AccessDenied")),
                      qPrintable(method.first + QLatin1String(": ") + result.output));
             if (serviceRefuses)
-                QVERIFY2(device.waitForLog(method.first + QStringLiteral(": access denied to uid 65534")),
+                QVERIFY2(h.waitForLog(method.first + QStringLiteral(": access denied to uid 65534")),
                          qPrintable(method.first));
         }
-        const OtherUser::Result check = OtherUser::call(device.bus, "CheckCertificate", { "'not a certificate'" });
+        const auto check = h.callAsOtherUser(QStringLiteral("CheckCertificate"), { "'not a certificate'" });
         QVERIFY2(check.succeeded, qPrintable(check.output));
         QCOMPARE(check.output.trimmed(), QStringLiteral("(false,)"));
 
-        QCOMPARE(snapshot(device.root.path()), before);
-        QVERIFY(device.keyRow(user.keyId).exists);
+        // Introspection works; the properties interface and the name do not.
+        const QString name = QLatin1String(TrustkeepService::name);
+        auto result = h.runAsOtherUser({ "gdbus", "introspect", "--system", "--dest", name, "--object-path", "/request" });
+        QVERIFY2(result.succeeded && result.output.contains(QLatin1String("interface com.tavelo.certman")),
+                 qPrintable(result.output));
+        result = h.runAsOtherUser({ "gdbus", "call", "--system", "--dest", name, "--object-path", "/request", "--method",
+                                    "org.freedesktop.DBus.Properties.GetAll", name });
+        QVERIFY2(!result.succeeded && result.output.contains(QLatin1String("AccessDenied")), qPrintable(result.output));
+        result = h.runAsOtherUser({ "dbus-send", "--system", "--print-reply", "--dest=org.freedesktop.DBus",
+                                    "/org/freedesktop/DBus", "org.freedesktop.DBus.RequestName", "string:" + name,
+                                    "uint32:4" });
+        QVERIFY2(!result.succeeded && result.output.contains(QLatin1String("AccessDenied")), qPrintable(result.output));
+
+        QCOMPARE(snapshot(h.root().path()), before);
+        QVERIFY(h.database().keyRow(user.keyId).exists);
     }
 
     // No account is built in: whoever owns the home folder is the user.
     void theHomeFoldersOwnerIsTheDevicesUser()
     {
-        if (!OtherUser::isAvailable())
+        if (!ProcessTestHarness::otherUserAvailable())
             QSKIP("needs root and setpriv to act as another user");
-        KeyServiceFixture device(QString::fromLatin1(openPolicy));
-        QVERIFY2(device.isReady(), qPrintable(device.bus.errorString()));
-        const QByteArray home = QFile::encodeName(device.root.home());
+        ProcessTestHarness h(withPolicy(QString::fromLatin1(openPolicy)));
+        QVERIFY2(h.isReady(), qPrintable(h.errorString()));
+        const QByteArray home = QFile::encodeName(h.root().home());
 
-        QCOMPARE(::chown(home.constData(), OtherUser::nobody, OtherUser::nobody), 0);
-        OtherUser::Result result = OtherUser::call(device.bus, "GetPrivateKeyData", { quoted(QString(40, 'a')) });
+        QCOMPARE(::chown(home.constData(), ProcessTestHarness::nobody, ProcessTestHarness::nobody), 0);
+        auto result = h.callAsOtherUser(QStringLiteral("GetPrivateKeyData"), { quoted(QString(40, 'a')) });
         QVERIFY2(result.succeeded, qPrintable(result.output));
         QCOMPARE(result.output.trimmed(), QStringLiteral("(-1,)"));
 
         QCOMPARE(::chown(home.constData(), 12345, 12345), 0);
-        result = OtherUser::call(device.bus, "GetPrivateKeyData", { quoted(QString(40, 'a')) });
+        result = h.callAsOtherUser(QStringLiteral("GetPrivateKeyData"), { quoted(QString(40, 'a')) });
         QVERIFY2(result.output.contains(QLatin1String("AccessDenied")), qPrintable(result.output));
         QCOMPARE(::chown(home.constData(), 0, 0), 0);
     }

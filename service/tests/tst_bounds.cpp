@@ -2,9 +2,14 @@
 // for the user at once, the length of domain lists, and the size of a
 // listing's reply. Repeated domain names in one list are handled once.
 
-#include "tst_keymethods_fixture.h"
+#include "processtestharness.h"
+#include "testmaterial.h"
+
+#include <trustkeepservice.h>
 
 #include <QRandomGenerator>
+
+#include <memory>
 
 namespace {
 
@@ -16,12 +21,10 @@ QStringList numberedDomains(int count)
     return domains;
 }
 
-QDBusMessage checkMessage(const QString &x509)
+bool installed(ProcessTestHarness &h, const QString &cert, const QStringList &domains)
 {
-    const QString service = KeyServiceFixture::serviceName();
-    QDBusMessage message = QDBusMessage::createMethodCall(service, "/request", service, "CheckCertificate");
-    message.setArguments({ x509 });
-    return message;
+    QDBusPendingReply<bool> done = h.service().InstallCertificateToDomains(cert, domains);
+    return h.finish(done, 20000) && done.isValid() && done.value();
 }
 
 } // namespace
@@ -38,38 +41,43 @@ private slots:
     {
         const int waitingCap = 16;
         const int callCount = 40;
-        KeyServiceFixture device;
-        QVERIFY2(device.isReady(), qPrintable(device.bus.errorString()));
-        device.call(QStringLiteral("LoadCertificatesFromDomains"), { QStringList() });
-        device.markLog();
+        ProcessTestHarness h;
+        QVERIFY2(h.isReady(), qPrintable(h.errorString()));
+        h.service().LoadCertificatesFromDomains({}).waitForFinished();
+        h.markLog();
 
-        QList<QDBusConnection> connections;
-        for (int i = 0; i < 4; ++i)
-            connections << QDBusConnection::connectToBus(device.bus.address(), QStringLiteral("flood-%1").arg(i));
-        QList<QDBusPendingCall> calls;
+        std::vector<std::unique_ptr<TrustkeepClient>> clients;
+        for (int i = 0; i < 4; ++i) {
+            const QDBusConnection connection =
+                QDBusConnection::connectToBus(h.bus().address(), QStringLiteral("flood-%1").arg(i));
+            clients.emplace_back(new TrustkeepClient(QLatin1String(TrustkeepService::name),
+                                                     QLatin1String(TrustkeepService::path), connection));
+            clients.back()->setTimeout(120000);
+        }
+        QList<QDBusPendingReply<bool>> calls;
         for (int i = 0; i < callCount; ++i) {
             const KeyMaterial server = KeyMaterial::make(QStringLiteral("flood-%1.test").arg(i));
             QVERIFY(!server.isNull());
-            calls << connections.at(i % connections.size()).asyncCall(checkMessage(server.derText()), 120000);
+            calls << clients.at(i % clients.size())->CheckCertificate(server.derText());
         }
         auto finished = [&] {
             return int(std::count_if(calls.begin(), calls.end(), [](const QDBusPendingCall &c) { return c.isFinished(); }));
         };
         QVERIFY2(QTest::qWaitFor([&] { return finished() == callCount - waitingCap; }, 60000),
                  qPrintable(QString::number(finished())));
-        QCOMPARE(device.ui({ { "cmd", "pages" } }).value("pages").toArray().size(), waitingCap);
-        QVERIFY(device.logSinceMark().contains(QLatin1String("ERROR CheckCertificate: 16 questions already wait")));
+        QCOMPARE(h.pageCount(), waitingCap);
+        QVERIFY(h.waitForLog(QStringLiteral("ERROR CheckCertificate: 16 questions already wait")));
 
         for (int answered = 1; answered <= waitingCap; ++answered) {
-            QVERIFY(device.back());
+            QVERIFY(h.ui().back());
             QVERIFY(QTest::qWaitFor([&] { return finished() == callCount - waitingCap + answered; }, 30000));
         }
-        for (QDBusPendingCall &call : calls) {
-            QDBusPendingReply<bool> reply = call;
+        for (const QDBusPendingReply<bool> &reply : calls) {
             QVERIFY2(reply.isValid(), qPrintable(reply.error().message()));
             QVERIFY(!reply.value());
         }
-        for (int i = 0; i < connections.size(); ++i)
+        clients.clear();
+        for (int i = 0; i < 4; ++i)
             QDBusConnection::disconnectFromBus(QStringLiteral("flood-%1").arg(i));
     }
 
@@ -89,73 +97,69 @@ private slots:
     {
         QFETCH(QString, method);
         QFETCH(QStringList, domains);
-        KeyServiceFixture device;
-        QVERIFY2(device.isReady(), qPrintable(device.bus.errorString()));
+        ProcessTestHarness h;
+        QVERIFY2(h.isReady(), qPrintable(h.errorString()));
         const KeyMaterial ca = KeyMaterial::make(QStringLiteral("Listed CA"), true);
         QVERIFY(!ca.isNull());
-        QVERIFY(KeyServiceFixture::addToDomain(QStringLiteral("ssl-ca"), ca));
-        device.markLog();
+        QVERIFY(StoreProbe::addToDomain(QStringLiteral("ssl-ca"), ca.certificate()));
+        h.markLog();
 
-        QVariantList arguments{ QVariant::fromValue(domains) };
-        if (method == QLatin1String("InstallCertificateToDomains"))
-            arguments.prepend(KeyMaterial::make(QStringLiteral("Flood CA"), true).derText());
-        else if (method == QLatin1String("DeleteCertificateFromDomains"))
-            arguments.prepend(ca.keyId);
-        const QDBusMessage reply = device.call(method, arguments);
-        QCOMPARE(reply.type(), QDBusMessage::ReplyMessage);
-        const QVariant value = reply.arguments().value(0);
-        if (method == QLatin1String("LoadCertificatesFromDomains"))
-            QVERIFY(qdbus_cast<QVariantMap>(value).isEmpty());
-        else
-            QVERIFY(!value.toBool());
-        QVERIFY(device.waitForLog(method + QStringLiteral(": too many domains (%1, at most 64)").arg(domains.size())));
-        QCOMPARE(QDir(device.root.resolve(QStringLiteral("/home/user/.bastra-certs")))
+        if (method == QLatin1String("LoadCertificatesFromDomains")) {
+            QDBusPendingReply<QVariantMap> listed = h.service().LoadCertificatesFromDomains(domains);
+            QVERIFY(h.finish(listed) && listed.isValid());
+            QVERIFY(listed.value().isEmpty());
+        } else {
+            QDBusPendingReply<bool> done = method == QLatin1String("InstallCertificateToDomains")
+                ? h.service().InstallCertificateToDomains(KeyMaterial::make(QStringLiteral("Flood CA"), true).derText(), domains)
+                : h.service().DeleteCertificateFromDomains(ca.keyId, domains);
+            QVERIFY(h.finish(done) && done.isValid());
+            QVERIFY(!done.value());
+        }
+        QVERIFY(h.waitForLog(method + QStringLiteral(": too many domains (%1, at most 64)").arg(domains.size())));
+        QCOMPARE(QDir(h.root().resolve(QStringLiteral("/home/user/.bastra-certs")))
                      .entryList(QDir::Dirs | QDir::NoDotAndDotDot), QStringList{ "ssl-ca" });
-        QVERIFY(KeyServiceFixture::domainHolds(QStringLiteral("ssl-ca"), ca));
+        QVERIFY(StoreProbe::domainHolds(QStringLiteral("ssl-ca"), ca.keyId));
     }
 
     void repeatedDomainsAreHandledOnce()
     {
-        KeyServiceFixture device;
-        QVERIFY2(device.isReady(), qPrintable(device.bus.errorString()));
+        ProcessTestHarness h;
+        QVERIFY2(h.isReady(), qPrintable(h.errorString()));
         const KeyMaterial user = KeyMaterial::make(QStringLiteral("twice.test"));
         QVERIFY(!user.isNull());
-        device.markLog();
-        QVERIFY(device.call("InstallCertificateToDomains", { user.itemText(0), QStringList{ "ssl-user", "ssl-user" } })
-                    .arguments().value(0).toBool());
-        QCOMPARE(device.keyRow(user.keyId).domains, QStringLiteral("ssl-user"));
-        QVERIFY(!device.logSinceMark().contains(QLatin1String("(17)")));
+        h.markLog();
+        QVERIFY(installed(h, user.itemText(0), { "ssl-user", "ssl-user" }));
+        QCOMPARE(h.database().keyRow(user.keyId).domains, QStringLiteral("ssl-user"));
+        QVERIFY(!h.logSinceMark().join('\n').contains(QLatin1String("(17)")));
 
         // Sixty-four names are still a list: one entry for the one that exists.
         const QStringList domains = QStringList{ "ssl-user", "ssl-user" } + numberedDomains(62);
-        const QDBusMessage listed = device.call("LoadCertificatesFromDomains", { domains });
-        const QVariantMap certificates = qdbus_cast<QVariantMap>(listed.arguments().value(0));
-        QCOMPARE(certificates.size(), 1);
-        QCOMPARE(certificates.value(user.derText()).toString(), QStringLiteral("ssl-user"));
+        QDBusPendingReply<QVariantMap> listed = h.service().LoadCertificatesFromDomains(domains);
+        QVERIFY(h.finish(listed) && listed.isValid());
+        QCOMPARE(listed.value().size(), 1);
+        QCOMPARE(listed.value().value(user.derText()).toString(), QStringLiteral("ssl-user"));
     }
 
     // Forty server records of a megabyte each would make a reply larger
     // than the bus passes on; the reply stops short of that instead.
     void listingReplyStaysBelowTheBusLimit()
     {
-        KeyServiceFixture device;
-        QVERIFY2(device.isReady(), qPrintable(device.bus.errorString()));
-        device.call(QStringLiteral("GetPrivateKeyData"), { QString() });   // the tables exist
-        QSqlQuery insert(device.database());
-        QVERIFY(insert.prepare(QStringLiteral("INSERT INTO certificates (subject_cn, installed, trust_type, der_dump) "
-                                              "VALUES ('big', 1, 1, ?)")));
+        ProcessTestHarness h;
+        QVERIFY2(h.isReady(), qPrintable(h.errorString()));
+        const QString insert = QStringLiteral("INSERT INTO certificates (subject_cn, installed, trust_type, der_dump) "
+                                              "VALUES ('big', 1, 1, ?)");
         for (int i = 0; i < 40; ++i) {
             QByteArray blob(1 << 20, '\0');
             QRandomGenerator::global()->fillRange(reinterpret_cast<quint32 *>(blob.data()), blob.size() / 4);
-            insert.addBindValue(blob);
-            QVERIFY2(insert.exec(), qPrintable(insert.lastError().text()));
+            QVERIFY(h.database().execute(insert, { blob }));
         }
-        device.markLog();
-        const QDBusMessage reply = device.call(QStringLiteral("LoadCertificatesFromDomains"), { QStringList() });
-        QVERIFY2(reply.type() == QDBusMessage::ReplyMessage, qPrintable(reply.errorMessage()));
-        const int listed = qdbus_cast<QVariantMap>(reply.arguments().value(0)).size();
-        QVERIFY2(listed > 0 && listed < 40, qPrintable(QString::number(listed)));
-        QVERIFY(device.waitForLog(QStringLiteral("ERROR LoadCertificatesFromDomains: the reply would exceed")));
+        h.markLog();
+        QDBusPendingReply<QVariantMap> listed = h.service().LoadCertificatesFromDomains({});
+        QVERIFY(h.finish(listed));
+        QVERIFY2(listed.isValid(), qPrintable(listed.error().message()));
+        const int count = listed.value().size();
+        QVERIFY2(count > 0 && count < 40, qPrintable(QString::number(count)));
+        QVERIFY(h.waitForLog(QStringLiteral("ERROR LoadCertificatesFromDomains: the reply would exceed")));
     }
 };
 

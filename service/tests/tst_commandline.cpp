@@ -1,116 +1,42 @@
 // The command line of the real trustkeep: the service flag wherever it
-// stands, and deletion mode end to end against the certificate store.
+// stands, and deletion mode end to end against the certificate store (the
+// store shim records every removal and the token it ran under).
 
-#include "certificatefactory.h"
-#include "privatebus.h"
-#include "temporarydeviceroot.h"
-#include "trustkeepprocess.h"
+#include "processtestharness.h"
+#include "testmaterial.h"
 
-#include <bastra_certman.h>
-#include <zelvoautomationclient.h>
-
-#include <QFile>
-#include <QtTest>
+#include <QJsonDocument>
 
 namespace {
 
-QString keyIdText(X509 *cert)
-{
-    bastra_key_id id;
-    char text[BASTRA_KEY_ID_TEXT_SIZE];
-    if (bastra_certman_get_cert_key_id(cert, &id) != 0 || bastra_certman_key_id_to_str(&id, text, sizeof text) != 0)
-        return QString();
-    return QString::fromLatin1(text);
-}
+const QString sslAdd = QStringLiteral("bastra-certman-common-ca::CertCASSLAdd");
+const QString wifiAdd = QStringLiteral("bastra-certman-common-ca::CertCAWifiAdd");
+const QString codesignAdd = QStringLiteral("bastra-certman-common-ca::CertCACodeSignAdd");
 
-bool addToDomain(const char *domain, X509 *cert)
-{
-    bastra_domain handle = nullptr;
-    if (bastra_certman_open_domain(domain, BASTRA_DOMAIN_PRIVATE, &handle) != 0)
-        return false;
-    const int added = bastra_certman_add_cert(handle, cert);
-    bastra_certman_close_domain(handle);
-    return added == 0;
-}
+// A certificate held by three private domains of three purposes, and a
+// bystander in one of them and in a domain of no purpose.
+struct Device {
+    ProcessTestHarness h;
+    KeyMaterial doomed = KeyMaterial::make(QStringLiteral("Doomed Cert"));
+    KeyMaterial bystander = KeyMaterial::make(QStringLiteral("Bystander"));
 
-bool domainHolds(const char *domain, X509 *cert)
-{
-    bastra_key_id id;
-    bastra_certman_get_cert_key_id(cert, &id);
-    bastra_domain handle = nullptr;
-    if (bastra_certman_open_domain(domain, BASTRA_DOMAIN_PRIVATE, &handle) != 0)
-        return false;
-    X509 *loaded = nullptr;
-    const bool found = bastra_certman_load_cert(handle, &id, &loaded) == 0;
-    X509_free(loaded);
-    bastra_certman_close_domain(handle);
-    return found;
-}
-
-// Answers the confirmation once it is up.
-bool answerConfirmation(const QString &socket, const QString &button)
-{
-    ZelvoAutomationClient ui(socket);
-    return ui.connectToServer(15000) && ui.waitFor(QStringLiteral("dialogButton") + button, 15000)
-        && ui.answer(button);
-}
-
-const char sslAdd[] = "bastra-certman-common-ca::CertCASSLAdd";
-const char wifiAdd[] = "bastra-certman-common-ca::CertCAWifiAdd";
-const char codesignAdd[] = "bastra-certman-common-ca::CertCACodeSignAdd";
+    bool populate()
+    {
+        h.recordStore();
+        return h.isReady() && StoreProbe::addToDomain("ssl-user", doomed.certificate())
+            && StoreProbe::addToDomain("wifi-ca", doomed.certificate())
+            && StoreProbe::addToDomain("codesigning", doomed.certificate())
+            && StoreProbe::addToDomain("ssl-user", bystander.certificate())
+            && StoreProbe::addToDomain("zzz-other", bystander.certificate());
+    }
+    bool holds(const QString &domain) const { return StoreProbe::domainHolds(domain, doomed.keyId); }
+};
 
 } // namespace
 
 class TestCommandLine : public QObject
 {
     Q_OBJECT
-
-private:
-    // A certificate held by three private domains of three purposes and
-    // one domain of no purpose that holds something else.
-    struct Device {
-        TemporaryDeviceRoot root;
-        PrivateBus bus{ root.path() };
-        CertificateFactory::Issued doomed = CertificateFactory::makeSelfSigned(options("Doomed Cert"));
-        CertificateFactory::Issued bystander = CertificateFactory::makeSelfSigned(options("Bystander"));
-        QString shimLog = root.resolve(QStringLiteral("/shim.log"));
-
-        static CertificateFactory::Options options(const QString &name)
-        {
-            CertificateFactory::Options o;
-            o.commonName = name;
-            return o;
-        }
-        bool populate()
-        {
-            return addToDomain("ssl-user", doomed.certificate.data())
-                && addToDomain("wifi-ca", doomed.certificate.data())
-                && addToDomain("codesigning", doomed.certificate.data())
-                && addToDomain("ssl-user", bystander.certificate.data())
-                && addToDomain("zzz-other", bystander.certificate.data());
-        }
-        QProcessEnvironment environment(const QString &refuseRemovalIn = QString()) const
-        {
-            QProcessEnvironment env = bus.environment();
-            env.insert(QStringLiteral("LD_PRELOAD"),
-                       qEnvironmentVariable("TRUSTKEEP_BUILD_DIR") + QStringLiteral("/lib/libcertstoreshim.so"));
-            env.insert(QStringLiteral("CERTSTORE_SHIM_LOG"), shimLog);
-            if (!refuseRemovalIn.isEmpty())
-                env.insert(QStringLiteral("CERTSTORE_SHIM_REFUSE_RM"), refuseRemovalIn);
-            return env;
-        }
-        QStringList shimLines(const QString &operation) const
-        {
-            QFile file(shimLog);
-            file.open(QIODevice::ReadOnly);
-            QStringList lines;
-            for (const QByteArray &line : file.readAll().split('\n')) {
-                if (line.startsWith(operation.toUtf8() + ' '))
-                    lines << QString::fromUtf8(line);
-            }
-            return lines;
-        }
-    };
 
 private slots:
     void serviceFlagSelectsServiceModeWhereverItStands_data()
@@ -128,17 +54,15 @@ private slots:
     {
         QFETCH(QString, programName);
         QFETCH(QStringList, arguments);
-        TemporaryDeviceRoot root;
-        PrivateBus bus(root.path());
-        QVERIFY2(bus.isRunning(), qPrintable(bus.errorString()));
-
-        TrustkeepProcess trustkeep(bus);
+        ProcessTestHarness h;
+        QVERIFY2(h.isReady(), qPrintable(h.errorString()));
+        TestProgram trustkeep(h.environment());
         if (programName.isEmpty())
             trustkeep.start(arguments);
         else
             trustkeep.startAs(programName, arguments);
-        QVERIFY(bus.waitForName(QLatin1String(PrivateBus::serviceName), true));
-        QCOMPARE(bus.ownerPid(QLatin1String(PrivateBus::serviceName)), trustkeep.pid());
+        QVERIFY(h.bus().waitForName(QStringLiteral("com.tavelo.certman"), true));
+        QCOMPARE(h.bus().ownerPid(QStringLiteral("com.tavelo.certman")), trustkeep.pid());
         // The idle timer ends it; the event loop's result is the status.
         QVERIFY(trustkeep.waitForFinished());
         QCOMPARE(trustkeep.exitCode(), 0);
@@ -166,11 +90,9 @@ private slots:
         QFETCH(QString, message);
         Device device;
         QVERIFY(device.populate());
-
         // No answer is ever given: a confirmation would keep the program
         // waiting and the test would time out.
-        TrustkeepProcess trustkeep(device.environment());
-        trustkeep.start(arguments);
+        TestProgram &trustkeep = device.h.startProgram(arguments);
         QVERIFY(trustkeep.waitForFinished());
         QCOMPARE(trustkeep.exitCode(), status);
         if (!message.isEmpty()) {
@@ -178,73 +100,57 @@ private slots:
             QVERIFY2(lines.size() == 1, qPrintable(trustkeep.logLines().join('\n')));
             QVERIFY(lines.first().startsWith(QLatin1String("main(")));
         }
-        QVERIFY(device.shimLines("rm").isEmpty());
-        QVERIFY(domainHolds("ssl-user", device.doomed.certificate.data()));
+        QVERIFY(device.h.storeCalls(QStringLiteral("rm")).isEmpty());
+        QVERIFY(device.holds(QStringLiteral("ssl-user")));
     }
 
-    void yesRemovesFromEveryDomainUnderItsPurposesToken()
+    // The one question shows the certificate; each domain that holds it is
+    // loaded under its purpose's use token and, after a yes, emptied under
+    // its add token; a refused removal is reported and the others still go.
+    void deletionAsksOnceAndRemovesUnderThePurposesTokens_data()
     {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<QString>("refusedDomain");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QStringList>("kept");
+        QTest::newRow("yes") << "Yes" << QString() << 0 << QStringList();
+        QTest::newRow("no") << "No" << QString() << 125 << QStringList{ "ssl-user", "wifi-ca", "codesigning" };
+        QTest::newRow("yes, one refused") << "Yes" << "wifi-ca" << 5 << QStringList{ "wifi-ca" };
+    }
+
+    void deletionAsksOnceAndRemovesUnderThePurposesTokens()
+    {
+        QFETCH(QString, answer);
+        QFETCH(QString, refusedDomain);
+        QFETCH(int, status);
+        QFETCH(QStringList, kept);
         Device device;
         QVERIFY(device.populate());
-        const QString keyId = keyIdText(device.doomed.certificate.data());
+        if (!refusedDomain.isEmpty())
+            device.h.refuseStoreRemoval(refusedDomain);
 
-        TrustkeepProcess trustkeep(device.environment());
-        trustkeep.start({ "-d", keyId.toUpper() });
-        QVERIFY(answerConfirmation(device.bus.automationSocket(), QStringLiteral("Yes")));
+        TestProgram &trustkeep = device.h.startProgram({ "-d", device.doomed.keyId.toUpper() });
+        ZelvoAutomationClient &ui = device.h.ui();
+        QVERIFY(ui.waitFor(QStringLiteral("dialogButton") + answer, 15000));
+        QVERIFY(QJsonDocument(ui.widgets()).toJson().contains("Doomed Cert"));
+        QVERIFY(ui.answer(answer));
         QVERIFY(trustkeep.waitForFinished());
-        QCOMPARE(trustkeep.exitCode(), 0);
+        QCOMPARE(trustkeep.exitCode(), status);
 
-        QVERIFY(!domainHolds("ssl-user", device.doomed.certificate.data()));
-        QVERIFY(!domainHolds("wifi-ca", device.doomed.certificate.data()));
-        QVERIFY(!domainHolds("codesigning", device.doomed.certificate.data()));
-        QVERIFY(domainHolds("ssl-user", device.bystander.certificate.data()));
-        QVERIFY(domainHolds("zzz-other", device.bystander.certificate.data()));
-
-        QCOMPARE(device.shimLines("rm"),
-                 QStringList({ QStringLiteral("rm codesigning ") + codesignAdd,
-                               QStringLiteral("rm ssl-user ") + sslAdd,
-                               QStringLiteral("rm wifi-ca ") + wifiAdd }));
-        const QStringList loads = device.shimLines("load");
+        for (const QString domain : { "ssl-user", "wifi-ca", "codesigning" })
+            QVERIFY2(device.holds(domain) == kept.contains(domain), qPrintable(domain));
+        QVERIFY(StoreProbe::domainHolds(QStringLiteral("ssl-user"), device.bystander.keyId));
+        QVERIFY(StoreProbe::domainHolds(QStringLiteral("zzz-other"), device.bystander.keyId));
+        const QStringList loads = device.h.storeCalls(QStringLiteral("load"));
         QVERIFY(loads.contains("load ssl-user bastra-certman-common-ca::CertUserSSLUse"));
         QVERIFY(loads.contains("load wifi-ca bastra-certman-common-ca::CertUserWifiUse"));
         QVERIFY(loads.contains("load codesigning bastra-certman-common-ca::CertCACodeSignUse"));
-    }
-
-    void noLeavesEveryDomainUntouched()
-    {
-        Device device;
-        QVERIFY(device.populate());
-        TrustkeepProcess trustkeep(device.environment());
-        trustkeep.start({ "-d", keyIdText(device.doomed.certificate.data()) });
-        ZelvoAutomationClient ui(device.bus.automationSocket());
-        QVERIFY(ui.connectToServer(15000));
-        QVERIFY(ui.waitFor(QStringLiteral("dialogButtonNo"), 15000));
-        // The one question shows the certificate it is about.
-        const QByteArray widgets = QJsonDocument(ui.widgets()).toJson();
-        QVERIFY2(widgets.contains("Doomed Cert"), widgets.constData());
-        QVERIFY(ui.answer(QStringLiteral("No")));
-        QVERIFY(trustkeep.waitForFinished());
-        QCOMPARE(trustkeep.exitCode(), 125);
-        QVERIFY(device.shimLines("rm").isEmpty());
-        QVERIFY(domainHolds("ssl-user", device.doomed.certificate.data()));
-        QVERIFY(domainHolds("wifi-ca", device.doomed.certificate.data()));
-        QVERIFY(domainHolds("codesigning", device.doomed.certificate.data()));
-    }
-
-    void refusedRemovalIsReportedAndTheOthersStillGo()
-    {
-        Device device;
-        QVERIFY(device.populate());
-        TrustkeepProcess trustkeep(device.environment(QStringLiteral("wifi-ca")));
-        trustkeep.start({ "-d", keyIdText(device.doomed.certificate.data()) });
-        QVERIFY(answerConfirmation(device.bus.automationSocket(), QStringLiteral("Yes")));
-        QVERIFY(trustkeep.waitForFinished());
-        QCOMPARE(trustkeep.exitCode(), 5);
-        QVERIFY2(trustkeep.hasLog(QStringLiteral("ERROR Failed removing the certificate from domain wifi-ca (13)")),
-                 qPrintable(trustkeep.logLines().join('\n')));
-        QVERIFY(!domainHolds("ssl-user", device.doomed.certificate.data()));
-        QVERIFY(!domainHolds("codesigning", device.doomed.certificate.data()));
-        QVERIFY(domainHolds("wifi-ca", device.doomed.certificate.data()));
+        const QStringList removals = answer == QLatin1String("No") ? QStringList()
+            : QStringList{ "rm codesigning " + codesignAdd, "rm ssl-user " + sslAdd, "rm wifi-ca " + wifiAdd };
+        QCOMPARE(device.h.storeCalls(QStringLiteral("rm")), removals);
+        if (!refusedDomain.isEmpty())
+            QVERIFY2(trustkeep.hasLog(QStringLiteral("ERROR Failed removing the certificate from domain wifi-ca (13)")),
+                     qPrintable(trustkeep.logLines().join('\n')));
     }
 };
 

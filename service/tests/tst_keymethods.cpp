@@ -1,15 +1,55 @@
-// The key methods of the real service as a client uses them: GetPrivateKey's
-// search over the user domains and its encrypted reply, GetPrivateKeyData,
-// and ChangePrivateKeyPassword with its dialog.
+// The key methods of the real service and the key records behind them:
+// how each authorization preference hands a key out, moves it between the
+// database and the store and follows the certificate's domains; the search
+// over the user domains, the encrypted reply, the password change, and what
+// a damaged record or a refused store does. Dialogs are answered through
+// automation; the database and the store are read directly.
 
-#include "tst_keymethods_fixture.h"
-#include "trustkeepprocess.h"
+#include "processtestharness.h"
+#include "testmaterial.h"
 
 namespace {
 
 const QString wifiToken = QStringLiteral("bastra-certman-common-ca::CertUserWifiUse");
-const QString otherToken = QStringLiteral("bastra-certman-common-ca::CertUserSSLUse");
+const QString sslToken = QStringLiteral("bastra-certman-common-ca::CertUserSSLUse");
 const QByteArray failureText = QByteArrayLiteral("Could not retrieve key");
+
+// The user, through the dialogs of the service's window.
+struct User {
+    ProcessTestHarness &h;
+    bool click(const QString &name) { return h.ui().waitFor(name, 15000) && h.ui().click(name); }
+    bool type(const QString &name, const QString &text)
+    {
+        return h.ui().waitFor(name, 15000) && h.ui().type(name, text);
+    }
+    bool chooseNewPassword(const QString &password)
+    {
+        return type(QStringLiteral("newPasswordField"), password)
+            && type(QStringLiteral("confirmPasswordField"), password) && click(QStringLiteral("acceptButton"));
+    }
+    bool enterPassword(const QString &password)
+    {
+        return type(QStringLiteral("currentPasswordField"), password) && click(QStringLiteral("acceptButton"));
+    }
+};
+
+// One that must not ask the user anything.
+bool install(ProcessTestHarness &h, const KeyMaterial &material, int preference, const QStringList &domains)
+{
+    QDBusPendingReply<bool> done = h.service().InstallCertificateToDomains(material.itemText(preference), domains);
+    return h.finish(done, 20000) && done.value();
+}
+
+bool installWithPassword(ProcessTestHarness &h, const KeyMaterial &material, const QString &password)
+{
+    QDBusPendingReply<bool> pending = h.service().InstallCertificateToDomains(material.itemText(2), { "ssl-user" });
+    return User{ h }.chooseNewPassword(password) && h.finish(pending) && pending.value();
+}
+
+QByteArray keyFrom(ProcessTestHarness &h, QDBusPendingReply<QString> &pending, const QString &token = sslToken)
+{
+    return h.finish(pending) ? StoreProbe::decrypt(pending.value(), token) : QByteArray("(no reply)");
+}
 
 } // namespace
 
@@ -17,211 +57,244 @@ class TestKeyMethods : public QObject
 {
     Q_OBJECT
 
-private:
-    static bool install(KeyServiceFixture &device, const KeyMaterial &material, int preference,
-                        const QStringList &domains)
-    {
-        return device.call(QStringLiteral("InstallCertificateToDomains"), { material.itemText(preference), domains })
-            .arguments()
-            .value(0)
-            .toBool();
-    }
-
-    static bool installWithPassword(KeyServiceFixture &device, const KeyMaterial &material, const QString &password)
-    {
-        QDBusPendingCall pending = device.callAsync(QStringLiteral("InstallCertificateToDomains"),
-                                                    { material.itemText(2), QStringList{ "ssl-user" } });
-        return device.chooseNewPassword(password) && KeyServiceFixture::finish(pending)
-            && QDBusPendingReply<bool>(pending).value();
-    }
-
-    static QString reply(QDBusPendingCall &pending)
-    {
-        return KeyServiceFixture::finish(pending) ? QDBusPendingReply<QString>(pending).value() : QString();
-    }
-
 private slots:
-    // Found in "wifi-user" after "ssl-user" said "not here" (no log for that),
-    // and the search stops there.
+    void retrievalFollowsThePreference()
+    {
+        ProcessTestHarness h;
+        QVERIFY2(h.isReady(), qPrintable(h.errorString()));
+        User user{ h };
+        const KeyMaterial silent = KeyMaterial::make(QStringLiteral("silent.test"));
+        const KeyMaterial notify = KeyMaterial::make(QStringLiteral("notify.test"));
+        const KeyMaterial guarded = KeyMaterial::make(QStringLiteral("guarded.test"));
+        QVERIFY(!silent.isNull() && !notify.isNull() && !guarded.isNull());
+        QVERIFY(install(h, silent, 0, { "ssl-user" }));
+        QVERIFY(install(h, notify, 1, { "ssl-user" }));
+        QVERIFY(installWithPassword(h, guarded, QStringLiteral("secret")));
+
+        KeyRow row = h.database().keyRow(silent.keyId);
+        QCOMPARE(row.preference, 0);
+        QCOMPARE(row.cn, QStringLiteral("silent.test"));
+        QCOMPARE(row.domains, QStringLiteral("ssl-user"));
+        QCOMPARE(row.der, silent.privateDer());
+        row = h.database().keyRow(guarded.keyId);
+        QCOMPARE(row.preference, 2);
+        QVERIFY(row.der.isEmpty());
+        QCOMPARE(h.service().GetPrivateKeyData(notify.keyId).value(), 1);
+        QCOMPARE(h.service().GetPrivateKeyData(guarded.keyId).value(), 2);
+
+        // 0: no dialog (one would hold this blocking call).
+        QCOMPARE(StoreProbe::decrypt(h.service().GetPrivateKey(silent.keyId, sslToken).value(), sslToken),
+                 silent.privateDer());
+        // 1: a confirmation; declining it withholds the key.
+        QDBusPendingReply<QString> confirmed = h.service().GetPrivateKey(notify.keyId, sslToken);
+        QVERIFY(user.click(QStringLiteral("acceptButton")));
+        QCOMPARE(keyFrom(h, confirmed), notify.privateDer());
+        QDBusPendingReply<QString> declined = h.service().GetPrivateKey(notify.keyId, sslToken);
+        QVERIFY(user.click(QStringLiteral("cancelButton")));
+        QCOMPARE(keyFrom(h, declined), failureText);
+        // 2: a wrong password is told and asked again; a cancel withholds it.
+        QDBusPendingReply<QString> asked = h.service().GetPrivateKey(guarded.keyId, sslToken);
+        QVERIFY(user.enterPassword(QStringLiteral("wrong")));
+        QVERIFY(h.ui().waitFor(QStringLiteral("passwordNotice"), 15000));
+        QVERIFY(!asked.isFinished());
+        QVERIFY(user.enterPassword(QStringLiteral("secret")));
+        QCOMPARE(keyFrom(h, asked), guarded.privateDer());
+        QDBusPendingReply<QString> cancelled = h.service().GetPrivateKey(guarded.keyId, sslToken);
+        QVERIFY(user.click(QStringLiteral("cancelButton")));
+        QCOMPARE(keyFrom(h, cancelled), failureText);
+
+        // No key material or password in any log line.
+        const QString log = h.allOutput();
+        for (const KeyMaterial *material : { &silent, &notify, &guarded }) {
+            QVERIFY(!log.contains(QString::fromLatin1(material->privateDer().toBase64())));
+            QVERIFY(!log.contains(QString::fromLatin1(material->privateDer().toHex())));
+        }
+        QVERIFY(!log.contains(QLatin1String("secret")));
+    }
+
+    // The applet re-installs a certificate with a new preference: the key
+    // moves between the database and the store; a cancel changes nothing.
+    void preferenceMovesBetweenDatabaseAndStore()
+    {
+        ProcessTestHarness h;
+        QVERIFY2(h.isReady(), qPrintable(h.errorString()));
+        User user{ h };
+        const KeyMaterial material = KeyMaterial::make(QStringLiteral("moving.test"));
+        QVERIFY(!material.isNull());
+        QVERIFY(install(h, material, 1, { "ssl-user" }));
+        // 1 -> 0 asks nothing: the user already chose the key's preference.
+        QVERIFY(install(h, material, 0, { "ssl-user" }));
+
+        // 0 -> 5 (taken as 2): cancelling the new password keeps 0.
+        QDBusPendingReply<bool> cancelled = h.service().InstallCertificateToDomains(material.itemText(5), { "ssl-user" });
+        QVERIFY(user.click(QStringLiteral("cancelButton")));
+        QVERIFY(h.finish(cancelled));
+        QVERIFY(!cancelled.value());
+        QCOMPARE(h.database().keyRow(material.keyId).der, material.privateDer());
+
+        // 0 -> 2: a new password, and the image leaves the database.
+        QVERIFY(installWithPassword(h, material, QStringLiteral("pw-one")));
+        KeyRow row = h.database().keyRow(material.keyId);
+        QCOMPARE(row.preference, 2);
+        QVERIFY(row.der.isEmpty());
+
+        // 2 -> 0: the current password once, and the image is back.
+        QDBusPendingReply<bool> back = h.service().InstallCertificateToDomains(material.itemText(0), { "ssl-user" });
+        QVERIFY(user.enterPassword(QStringLiteral("pw-one")));
+        QVERIFY(h.finish(back));
+        QVERIFY(back.value());
+        row = h.database().keyRow(material.keyId);
+        QCOMPARE(row.preference, 0);
+        QCOMPARE(row.der, material.privateDer());
+    }
+
+    void recordFollowsTheDomains()
+    {
+        ProcessTestHarness h;
+        QVERIFY2(h.isReady(), qPrintable(h.errorString()));
+        const KeyMaterial material = KeyMaterial::make(QStringLiteral("domains.test"));
+        QVERIFY(!material.isNull());
+        QVERIFY(install(h, material, 0, { "ssl-user", "wifi-user" }));
+        QCOMPARE(h.database().keyRow(material.keyId).domains, QStringLiteral("ssl-user, wifi-user"));
+        // A re-install replaces the list with exactly the new domains.
+        QVERIFY(install(h, material, 0, { "smime-user", "wifi-user" }));
+        QCOMPARE(h.database().keyRow(material.keyId).domains, QStringLiteral("smime-user, wifi-user"));
+
+        QVERIFY(h.service().DeleteCertificateFromDomains(material.keyId, { "wifi-user" }).value());
+        QCOMPARE(h.database().keyRow(material.keyId).domains, QStringLiteral("smime-user"));
+        QVERIFY(h.service().DeleteCertificateFromDomains(material.keyId, { "smime-user" }).value());
+        QVERIFY(!h.database().keyRow(material.keyId).exists);
+        QCOMPARE(h.service().GetPrivateKeyData(material.keyId).value(), -1);
+    }
+
+    // Found in "wifi-user" after "ssl-user" said "not here" (no log for
+    // that); the search stops there and only the named token reads it.
     void searchFindsTheCertificateInTheWifiUserDomain()
     {
-        KeyServiceFixture device;
-        QVERIFY2(device.isReady(), qPrintable(device.bus.errorString()));
+        ProcessTestHarness h;
+        QVERIFY2(h.isReady(), qPrintable(h.errorString()));
         const KeyMaterial material = KeyMaterial::make(QStringLiteral("wifi.test"));
         const KeyMaterial neighbour = KeyMaterial::make(QStringLiteral("neighbour.test"));
         QVERIFY(!material.isNull() && !neighbour.isNull());
-        QVERIFY(install(device, material, 0, { "wifi-user" }));
-        QVERIFY(KeyServiceFixture::addToDomain(QStringLiteral("ssl-user"), neighbour));
-        // The activated service goes; one of our own, watched by the store
-        // shim, takes its place.
-        QVERIFY(device.bus.waitForName(KeyServiceFixture::serviceName(), false, 15000));
+        h.recordStore();
+        QVERIFY(install(h, material, 0, { "wifi-user" }));
+        QVERIFY(StoreProbe::addToDomain(QStringLiteral("ssl-user"), neighbour.certificate()));
 
-        const QString shimLog = device.root.resolve(QStringLiteral("/shim.log"));
-        QProcessEnvironment env = device.bus.environment();
-        env.insert(QStringLiteral("LD_PRELOAD"),
-                   qEnvironmentVariable("TRUSTKEEP_BUILD_DIR") + QStringLiteral("/lib/libcertstoreshim.so"));
-        env.insert(QStringLiteral("CERTSTORE_SHIM_LOG"), shimLog);
-        TrustkeepProcess trustkeep(env);
-        trustkeep.start({ QStringLiteral("--dbus") });
-        QVERIFY(device.bus.waitForName(KeyServiceFixture::serviceName(), true));
-
-        const QDBusMessage answer = device.call(QStringLiteral("GetPrivateKey"), { material.keyId, wifiToken });
-        QCOMPARE(answer.type(), QDBusMessage::ReplyMessage);
-        QCOMPARE(KeyServiceFixture::decrypt(answer.arguments().value(0).toString(), wifiToken),
-                 material.privateDer());
-        // Only a holder of the named token can read it.
-        QVERIFY(KeyServiceFixture::decrypt(answer.arguments().value(0).toString(), otherToken).isEmpty());
-
-        QFile file(shimLog);
-        QVERIFY(file.open(QIODevice::ReadOnly));
+        const int loadsBefore = h.storeCalls(QStringLiteral("load")).size();
+        const QString answer = h.service().GetPrivateKey(material.keyId, wifiToken).value();
+        QCOMPARE(StoreProbe::decrypt(answer, wifiToken), material.privateDer());
+        QVERIFY(StoreProbe::decrypt(answer, sslToken).isEmpty());
         QStringList loads;
-        for (const QString &line : QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts)) {
-            if (line.startsWith(QLatin1String("load ")))
-                loads << line.section(' ', 1, 1);
-        }
+        for (const QString &line : h.storeCalls(QStringLiteral("load")).mid(loadsBefore))
+            loads << line.section(QLatin1Char(' '), 1, 1);
         QCOMPARE(loads, QStringList({ "ssl-user", "wifi-user" }));
-        QVERIFY(trustkeep.waitForFinished());
-        const QStringList errors = trustkeep.logLines().filter(QStringLiteral("): ERROR "));
-        QVERIFY2(errors.isEmpty(), qPrintable(errors.join('\n')));
+        QVERIFY2(h.logLines().isEmpty(), qPrintable(h.logLines().join('\n')));
     }
 
-    // What a client does from start to end: install a CA and a user
-    // certificate with its key, list them, fetch and decrypt the key,
-    // change its password, delete both.
-    void clientRoundTrip()
-    {
-        KeyServiceFixture device;
-        QVERIFY2(device.isReady(), qPrintable(device.bus.errorString()));
-        const KeyMaterial ca = KeyMaterial::make(QStringLiteral("Round Trip CA"), true);
-        const KeyMaterial user = KeyMaterial::make(QStringLiteral("roundtrip.test"));
-        QVERIFY(!ca.isNull() && !user.isNull());
-
-        QVERIFY(device.call(QStringLiteral("InstallCertificateToDomains"), { ca.derText(), QStringList{ "wifi-ca" } })
-                    .arguments().value(0).toBool());
-        QVERIFY(installWithPassword(device, user, QStringLiteral("first")));
-
-        const QDBusMessage listed = device.call(QStringLiteral("LoadCertificatesFromDomains"),
-                                                { QStringList{ "wifi-ca", "ssl-user" } });
-        const QVariantMap certificates = qdbus_cast<QVariantMap>(listed.arguments().value(0));
-        QCOMPARE(certificates.value(ca.derText()).toString(), QStringLiteral("wifi-ca"));
-        QCOMPARE(certificates.value(user.derText()).toString(), QStringLiteral("ssl-user"));
-
-        QDBusPendingCall fetch = device.callAsync(QStringLiteral("GetPrivateKey"), { user.keyId, wifiToken });
-        QVERIFY(device.enterPassword(QStringLiteral("first")));
-        QCOMPARE(KeyServiceFixture::decrypt(reply(fetch), wifiToken), user.privateDer());
-
-        QDBusPendingCall change = device.callAsync(QStringLiteral("ChangePrivateKeyPassword"), { user.keyId });
-        QVERIFY(device.type(QStringLiteral("currentPasswordField"), QStringLiteral("first")));
-        QVERIFY(device.chooseNewPassword(QStringLiteral("second")));
-        QVERIFY(KeyServiceFixture::finish(change));
-        QVERIFY(QDBusPendingReply<bool>(change).value());
-
-        auto remove = [&](const KeyMaterial &material, const QString &domain) {
-            return device.call(QStringLiteral("DeleteCertificateFromDomains"), { material.keyId, QStringList{ domain } })
-                .arguments().value(0).toBool();
-        };
-        QVERIFY(remove(ca, QStringLiteral("wifi-ca")));
-        QVERIFY(remove(user, QStringLiteral("ssl-user")));
-        QVERIFY(!device.keyRow(user.keyId).exists);
-        const QDBusMessage empty = device.call(QStringLiteral("LoadCertificatesFromDomains"),
-                                               { QStringList{ "wifi-ca", "ssl-user" } });
-        QVERIFY(qdbus_cast<QVariantMap>(empty.arguments().value(0)).isEmpty());
-    }
-
+    // Every failure answers the same encrypted text, so a caller learns
+    // nothing about which keys exist; only a token the encryption refuses
+    // gets an empty reply.
     void failuresLookLikeKeysUnlessTheTokenIsRefused()
     {
-        KeyServiceFixture device;
-        QVERIFY2(device.isReady(), qPrintable(device.bus.errorString()));
-        const KeyMaterial guarded = KeyMaterial::make(QStringLiteral("guarded.test"));
+        ProcessTestHarness h;
+        QVERIFY2(h.isReady(), qPrintable(h.errorString()));
         const KeyMaterial plain = KeyMaterial::make(QStringLiteral("plain.test"));
         const KeyMaterial absent = KeyMaterial::make(QStringLiteral("absent.test"));
-        QVERIFY(!guarded.isNull() && !plain.isNull() && !absent.isNull());
-        QVERIFY(installWithPassword(device, guarded, QStringLiteral("secret")));
-        QVERIFY(install(device, plain, 0, { "smime-user" }));
+        QVERIFY(!plain.isNull() && !absent.isNull());
+        QVERIFY(install(h, plain, 0, { "smime-user" }));
 
-        // The user cancels the password dialog.
-        QDBusPendingCall cancelled = device.callAsync(QStringLiteral("GetPrivateKey"), { guarded.keyId, wifiToken });
-        QVERIFY(device.click(QStringLiteral("cancelButton")));
-        QCOMPARE(KeyServiceFixture::decrypt(reply(cancelled), wifiToken), failureText);
-
-        // No certificate for the key in any user domain, and a key id that
-        // does not parse: the same encrypted failure text.
-        device.markLog();
+        h.markLog();
         auto ask = [&](const QString &keyId, const QString &token) {
-            const QDBusMessage answer = device.call(QStringLiteral("GetPrivateKey"), { keyId, token });
-            return answer.type() == QDBusMessage::ReplyMessage ? answer.arguments().value(0).toString()
-                                                                : QStringLiteral("(error)");
+            QDBusPendingReply<QString> reply = h.service().GetPrivateKey(keyId, token);
+            reply.waitForFinished();
+            return reply.isValid() ? reply.value() : QStringLiteral("(error)");
         };
-        QCOMPARE(KeyServiceFixture::decrypt(ask(absent.keyId, wifiToken), wifiToken), failureText);
-        QVERIFY(device.waitForLog(QStringLiteral("dbusservice(")));
-        QVERIFY(device.logSinceMark().contains(QLatin1String("ERROR GetPrivateKey: cert not found")));
-        QCOMPARE(KeyServiceFixture::decrypt(ask(QStringLiteral("not-a-key-id"), wifiToken), wifiToken), failureText);
-        QCOMPARE(KeyServiceFixture::decrypt(ask(QString(100000, QLatin1Char('f')), wifiToken), wifiToken),
-                 failureText);
-
-        // A token the encryption refuses: an empty reply, even for a key
-        // that would be handed out silently.
+        QCOMPARE(StoreProbe::decrypt(ask(absent.keyId, wifiToken), wifiToken), failureText);
+        QVERIFY(h.waitForLog(QStringLiteral("ERROR GetPrivateKey: cert not found")));
+        QCOMPARE(StoreProbe::decrypt(ask(QStringLiteral("not-a-key-id"), wifiToken), wifiToken), failureText);
+        QCOMPARE(StoreProbe::decrypt(ask(QString(100000, QLatin1Char('f')), wifiToken), wifiToken), failureText);
         QCOMPARE(ask(plain.keyId, QStringLiteral("no token")), QString());
         QCOMPARE(ask(plain.keyId, QString()), QString());
-        QCOMPARE(KeyServiceFixture::decrypt(ask(plain.keyId, wifiToken), wifiToken), plain.privateDer());
-    }
+        QCOMPARE(StoreProbe::decrypt(ask(plain.keyId, wifiToken), wifiToken), plain.privateDer());
 
-    void keyDataTellsThePreferenceWithoutAsking()
-    {
-        KeyServiceFixture device;
-        QVERIFY2(device.isReady(), qPrintable(device.bus.errorString()));
-        const KeyMaterial none = KeyMaterial::make(QStringLiteral("none.test"));
-        const KeyMaterial notify = KeyMaterial::make(QStringLiteral("notify.test"));
-        const KeyMaterial guarded = KeyMaterial::make(QStringLiteral("guarded.test"));
-        QVERIFY(!none.isNull() && !notify.isNull() && !guarded.isNull());
-        QVERIFY(install(device, none, 0, { "ssl-user" }));
-        QVERIFY(install(device, notify, 1, { "ssl-user" }));
-        QVERIFY(installWithPassword(device, guarded, QStringLiteral("pw")));
+        // Unknown and malformed ids: GetPrivateKeyData tells -1 and 0.
+        QCOMPARE(h.service().GetPrivateKeyData(QString(40, QLatin1Char('a'))).value(), -1);
+        QCOMPARE(h.service().GetPrivateKeyData(QStringLiteral("zz")).value(), 0);
+        QVERIFY(h.waitForLog(QStringLiteral("ERROR PKey: unable to parse a key id zz")));
 
-        auto preference = [&](const QString &id) {
-            const QDBusMessage answer = device.call(QStringLiteral("GetPrivateKeyData"), { id });
-            return answer.type() == QDBusMessage::ReplyMessage ? answer.arguments().value(0).toInt() : -99;
-        };
-        QCOMPARE(preference(none.keyId), 0);
-        QCOMPARE(preference(notify.keyId), 1);
-        QCOMPARE(preference(guarded.keyId), 2);
-        QCOMPARE(preference(KeyMaterial::make(QStringLiteral("other.test")).keyId), -1);
-        QCOMPARE(preference(QStringLiteral("garbage")), 0);
-        QCOMPARE(preference(QString()), 0);
-        QCOMPARE(preference(QString(1 << 20, QLatin1Char('x'))), 0);
+        // A preference-0 record that lost its image, or whose preference is
+        // damaged: logged or asked for by password, never handed out.
+        QVERIFY(h.database().execute(QStringLiteral("UPDATE keys SET der_dump = NULL WHERE id = ?"), { plain.keyId }));
+        QCOMPARE(StoreProbe::decrypt(ask(plain.keyId, wifiToken), wifiToken), failureText);
+        QVERIFY(h.waitForLog(QStringLiteral("ERROR _retrieve: found inconsistent DB data: key should be in DB, "
+                                            "but it is not. key_id %1, authPreference 0").arg(plain.keyId)));
+        QVERIFY(h.database().execute(QStringLiteral("UPDATE keys SET auth_preference = -1, der_dump = ? WHERE id = ?"),
+                                     { plain.privateDer(), plain.keyId }));
+        QDBusPendingReply<QString> damaged = h.service().GetPrivateKey(plain.keyId, wifiToken);
+        QVERIFY(User{ h }.click(QStringLiteral("cancelButton")));
+        QCOMPARE(keyFrom(h, damaged, wifiToken), failureText);
     }
 
     void changePasswordAsksUntilTheCurrentOneIsRight()
     {
-        KeyServiceFixture device;
-        QVERIFY2(device.isReady(), qPrintable(device.bus.errorString()));
+        ProcessTestHarness h;
+        QVERIFY2(h.isReady(), qPrintable(h.errorString()));
+        User user{ h };
         const KeyMaterial material = KeyMaterial::make(QStringLiteral("change.test"));
-        QVERIFY(!material.isNull());
-        QVERIFY(installWithPassword(device, material, QStringLiteral("old")));
+        const KeyMaterial inDatabase = KeyMaterial::make(QStringLiteral("indb.test"));
+        QVERIFY(!material.isNull() && !inDatabase.isNull());
+        QVERIFY(installWithPassword(h, material, QStringLiteral("old")));
+        QVERIFY(install(h, inDatabase, 0, { "ssl-user" }));
 
-        // A cancel changes nothing.
-        QDBusPendingCall cancelled = device.callAsync(QStringLiteral("ChangePrivateKeyPassword"), { material.keyId });
-        QVERIFY(device.click(QStringLiteral("cancelButton")));
-        QVERIFY(KeyServiceFixture::finish(cancelled));
-        QCOMPARE(QDBusPendingReply<bool>(cancelled).value(), false);
+        // A key held in the database, or none at all: nothing to change.
+        h.markLog();
+        QVERIFY(!h.service().ChangePrivateKeyPassword(inDatabase.keyId).value());
+        QVERIFY(h.waitForLog(QStringLiteral("ERROR changePassword: changing a password required for a key that "
+                                            "seems to be stored in DB (preference 0)")));
+        QVERIFY(!h.service().ChangePrivateKeyPassword(QString(40, QLatin1Char('c'))).value());
+        QVERIFY(h.waitForLog(QStringLiteral("ERROR changePassword: the key does not seem to be installed")));
 
-        QDBusPendingCall pending = device.callAsync(QStringLiteral("ChangePrivateKeyPassword"), { material.keyId });
-        QVERIFY(device.type(QStringLiteral("currentPasswordField"), QStringLiteral("wrong")));
-        QVERIFY(device.chooseNewPassword(QStringLiteral("new")));
-        QVERIFY(device.waitForText(QStringLiteral("Incorrect password")));
+        QDBusPendingReply<bool> cancelled = h.service().ChangePrivateKeyPassword(material.keyId);
+        QVERIFY(user.click(QStringLiteral("cancelButton")));
+        QVERIFY(h.finish(cancelled));
+        QVERIFY(!cancelled.value());
+
+        QDBusPendingReply<bool> pending = h.service().ChangePrivateKeyPassword(material.keyId);
+        QVERIFY(user.type(QStringLiteral("currentPasswordField"), QStringLiteral("wrong")));
+        QVERIFY(user.chooseNewPassword(QStringLiteral("new")));
+        QVERIFY(h.ui().waitForText(QStringLiteral("Incorrect password"), 15000));
         QVERIFY(!pending.isFinished());
-        QVERIFY(device.type(QStringLiteral("currentPasswordField"), QStringLiteral("old")));
-        QVERIFY(device.chooseNewPassword(QStringLiteral("new")));
-        QVERIFY(KeyServiceFixture::finish(pending));
-        QVERIFY(QDBusPendingReply<bool>(pending).value());
-        QCOMPARE(device.keyRow(material.keyId).preference, 2);
+        QVERIFY(user.type(QStringLiteral("currentPasswordField"), QStringLiteral("old")));
+        QVERIFY(user.chooseNewPassword(QStringLiteral("new")));
+        QVERIFY(h.finish(pending));
+        QVERIFY(pending.value());
 
         // The old password no longer opens the key; the new one does.
-        QDBusPendingCall fetch = device.callAsync(QStringLiteral("GetPrivateKey"), { material.keyId, wifiToken });
-        QVERIFY(device.enterPassword(QStringLiteral("old")));
-        QVERIFY(device.waitFor(QStringLiteral("passwordNotice")));
-        QVERIFY(device.enterPassword(QStringLiteral("new")));
-        QCOMPARE(KeyServiceFixture::decrypt(reply(fetch), wifiToken), material.privateDer());
+        QDBusPendingReply<QString> fetch = h.service().GetPrivateKey(material.keyId, wifiToken);
+        QVERIFY(user.enterPassword(QStringLiteral("old")));
+        QVERIFY(h.ui().waitFor(QStringLiteral("passwordNotice"), 15000));
+        QVERIFY(user.enterPassword(QStringLiteral("new")));
+        QCOMPARE(keyFrom(h, fetch, wifiToken), material.privateDer());
+    }
+
+    // The store cannot take the key (a file stands where its folder goes):
+    // the banner shows, the call fails, and no domain got the certificate.
+    void storingFailureShowsTheBannerAndChangesNothing()
+    {
+        ProcessTestHarness h;
+        QVERIFY2(h.isReady(), qPrintable(h.errorString()));
+        QVERIFY(CertificateFactory::writeFile(h.root().keyFolder(), "in the way"));
+        const KeyMaterial material = KeyMaterial::make(QStringLiteral("unstorable.test"));
+        QVERIFY(!material.isNull());
+
+        QDBusPendingReply<bool> pending = h.service().InstallCertificateToDomains(material.itemText(2), { "ssl-user" });
+        QVERIFY(User{ h }.chooseNewPassword(QStringLiteral("pw")));
+        QVERIFY(h.ui().waitForText(QStringLiteral("Storing key failed"), 15000));
+        QVERIFY(h.finish(pending));
+        QVERIFY(!pending.value());
+        QVERIFY(h.waitForLog(QStringLiteral("ERROR _createPasswordAndStore: storing key failed (")));
+        QVERIFY(!h.database().keyRow(material.keyId).exists);
+        QVERIFY(!StoreProbe::domainHolds(QStringLiteral("ssl-user"), material.keyId));
     }
 };
 

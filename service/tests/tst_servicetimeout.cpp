@@ -109,18 +109,6 @@ private slots:
         QVERIFY(m_window->isVisible());
     }
 
-    void defaultArgumentIsTheSameSlot()
-    {
-        const QMetaObject &meta = ServiceTimeout_p::staticMetaObject;
-        const int withId = meta.indexOfSlot("restart(int)");
-        const int without = meta.indexOfSlot("restart()");
-        QVERIFY(withId >= 0);
-        QVERIFY(without >= 0);
-        QVERIFY(meta.method(without).attributes() & QMetaMethod::Cloned);
-        QVERIFY(meta.indexOfSignal("timeout()") < meta.indexOfSlot("stop()"));
-        QVERIFY(meta.indexOfSlot("stop()") < withId);
-    }
-
 private:
     ZelvoApplicationWindow *m_window = nullptr;
 };

@@ -2,59 +2,23 @@
 // its failures end the program before anything is registered, and the
 // environment the program was given stays in force.
 
-#include "privatebus.h"
-#include "temporarydeviceroot.h"
-#include "trustkeepprocess.h"
+#include "certificatefactory.h"
+#include "processtestharness.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
+#include <QRandomGenerator>
 #include <QtTest>
 
 #include <sys/stat.h>
 
 namespace {
 
-// Runs SQL on the test's own connection to the device's database file.
-class DatabaseFile
-{
-public:
-    explicit DatabaseFile(const QString &path)
-        : m_name(QStringLiteral("tst-%1").arg(reinterpret_cast<quintptr>(this)))
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
-        db.setDatabaseName(path);
-        db.open();
-    }
-    ~DatabaseFile() { QSqlDatabase::removeDatabase(m_name); }
-
-    bool exec(const QString &statement)
-    {
-        QSqlQuery query(QSqlDatabase::database(m_name));
-        return query.exec(statement);
-    }
-    QStringList column(const QString &statement)
-    {
-        QStringList values;
-        QSqlQuery query(QSqlDatabase::database(m_name));
-        if (query.exec(statement)) {
-            while (query.next())
-                values << query.value(0).toString();
-        }
-        return values;
-    }
-
-private:
-    QString m_name;
-};
-
 // "-d" alone runs every start-up step and ends at once with 22: the
 // cheapest complete start.
-int startOnce(const QProcessEnvironment &environment, TrustkeepProcess **keep = nullptr)
+int startOnce(const QProcessEnvironment &environment, TestProgram **keep = nullptr)
 {
-    auto *trustkeep = new TrustkeepProcess(environment);
+    auto *trustkeep = new TestProgram(environment);
     trustkeep->start({ QStringLiteral("-d") });
     const bool finished = trustkeep->waitForFinished();
     const int status = finished ? trustkeep->exitCode() : -2;
@@ -96,7 +60,7 @@ private slots:
         QCOMPARE(info.st_mode & 0777, mode_t(0600));
 
         {
-            DatabaseFile db(path);
+            TrustDatabaseReader db(path);
             QCOMPARE(db.column(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name")),
                      QStringList({ QStringLiteral("certificates"), QStringLiteral("keys") }));
             QCOMPARE(db.column(QStringLiteral("SELECT name FROM pragma_table_info('certificates')")),
@@ -108,12 +72,12 @@ private slots:
             QCOMPARE(db.column(QStringLiteral("SELECT name FROM pragma_index_list('certificates') "
                                               "WHERE name IN (SELECT name FROM sqlite_master WHERE type = 'index' "
                                               "AND sql LIKE '%subject_cn%')")).size(), 1);
-            QVERIFY(db.exec(QStringLiteral("INSERT INTO certificates (subject_cn, installed, trust_type) VALUES ('a.test', 1, 1)")));
-            QVERIFY(db.exec(QStringLiteral("INSERT INTO keys (id, cn, domains) VALUES ('00ff', 'k', 'ssl-user')")));
+            QVERIFY(db.execute(QStringLiteral("INSERT INTO certificates (subject_cn, installed, trust_type) VALUES ('a.test', 1, 1)")));
+            QVERIFY(db.execute(QStringLiteral("INSERT INTO keys (id, cn, domains) VALUES ('00ff', 'k', 'ssl-user')")));
         }
 
         QCOMPARE(startOnce(headless(root)), 22);
-        DatabaseFile db(path);
+        TrustDatabaseReader db(path);
         QCOMPARE(db.column(QStringLiteral("SELECT subject_cn FROM certificates")), QStringList{ QStringLiteral("a.test") });
         QCOMPARE(db.column(QStringLiteral("SELECT auth_preference FROM keys")), QStringList{ QStringLiteral("2") });
     }
@@ -123,17 +87,17 @@ private slots:
         TemporaryDeviceRoot root;
         const QString path = root.resolve(QStringLiteral("/home/user/private/trustkeep.db"));
         {
-            DatabaseFile db(path);
-            QVERIFY(db.exec(QStringLiteral("CREATE TABLE certificates (host text, blob)")));
-            QVERIFY(db.exec(QStringLiteral("INSERT INTO certificates VALUES ('old.test', x'00')")));
+            TrustDatabaseReader db(path);
+            QVERIFY(db.execute(QStringLiteral("CREATE TABLE certificates (host text, blob)")));
+            QVERIFY(db.execute(QStringLiteral("INSERT INTO certificates VALUES ('old.test', x'00')")));
         }
-        TrustkeepProcess *trustkeep = nullptr;
+        TestProgram *trustkeep = nullptr;
         QCOMPARE(startOnce(headless(root), &trustkeep), 22);
-        QScopedPointer<TrustkeepProcess> owner(trustkeep);
+        QScopedPointer<TestProgram> owner(trustkeep);
         QVERIFY(trustkeep->hasLog(QStringLiteral("main(")));
         QVERIFY(trustkeep->hasLog(QStringLiteral("ERROR Could not create the subject index of the 'certificates' table: ")));
 
-        DatabaseFile db(path);
+        TrustDatabaseReader db(path);
         QCOMPARE(db.column(QStringLiteral("SELECT name FROM pragma_table_info('certificates')")),
                  QStringList({ "host", "blob" }));
         QCOMPARE(db.column(QStringLiteral("SELECT host FROM certificates")), QStringList{ QStringLiteral("old.test") });
@@ -142,32 +106,44 @@ private slots:
 
     void unusableDatabaseEndsTheServiceBeforeRegistration_data()
     {
-        QTest::addColumn<bool>("folderInTheWay");
-        QTest::newRow("private folder missing") << false;
-        QTest::newRow("database path is a folder") << true;
+        QTest::addColumn<QString>("damage");
+        QTest::addColumn<QString>("logged");
+        QTest::newRow("private folder missing") << "missing" << ": ERROR Could not open database: ";
+        QTest::newRow("database path is a folder") << "folder" << ": ERROR Could not open database: ";
+        QTest::newRow("corrupt file") << "corrupt" << ": ERROR Could not";
     }
 
     void unusableDatabaseEndsTheServiceBeforeRegistration()
     {
-        QFETCH(bool, folderInTheWay);
-        TemporaryDeviceRoot root;
-        const QString privateDir = root.resolve(QStringLiteral("/home/user/private"));
-        if (folderInTheWay)
+        QFETCH(QString, damage);
+        QFETCH(QString, logged);
+        ProcessTestHarness h;
+        QVERIFY2(h.bus().isRunning(), qPrintable(h.errorString()));
+        const QString privateDir = h.root().resolve(QStringLiteral("/home/user/private"));
+        QByteArray garbage("SQLite format 3");
+        garbage.append('\0');
+        for (int i = 0; i < 4096; ++i)
+            garbage.append(char(QRandomGenerator::global()->bounded(256)));
+        if (damage == QLatin1String("folder"))
             QVERIFY(QDir().mkpath(privateDir + QStringLiteral("/trustkeep.db")));
-        else
+        else if (damage == QLatin1String("missing"))
             QVERIFY(QDir(privateDir).removeRecursively());
+        else
+            QVERIFY(CertificateFactory::writeFile(privateDir + QStringLiteral("/trustkeep.db"), garbage));
 
-        PrivateBus bus(root.path());
-        QVERIFY2(bus.isRunning(), qPrintable(bus.errorString()));
-        TrustkeepProcess trustkeep(bus);
-        trustkeep.start({ QStringLiteral("--dbus") });
+        TestProgram &trustkeep = h.startProgram({ QStringLiteral("--dbus") });
         QVERIFY(trustkeep.waitForFinished());
         QCOMPARE(trustkeep.exitCode(), 255);
-        QVERIFY2(trustkeep.hasLog(QStringLiteral("main(")), qPrintable(trustkeep.logLines().join('\n')));
-        QVERIFY2(trustkeep.hasLog(QStringLiteral(": ERROR Could not open database: ")),
+        QVERIFY2(trustkeep.hasLog(QStringLiteral("main(")) && trustkeep.hasLog(logged),
                  qPrintable(trustkeep.logLines().join('\n')));
         QVERIFY(!trustkeep.hasLog(QStringLiteral("Certman DBus service")));
-        QVERIFY(!bus.waitForName(QLatin1String(PrivateBus::serviceName), true, 200));
+        QCOMPARE(h.bus().ownerPid(QStringLiteral("com.tavelo.certman")), qint64(0));
+        // A damaged file is left as it was for whoever can repair it.
+        if (damage == QLatin1String("corrupt")) {
+            QFile file(privateDir + QStringLiteral("/trustkeep.db"));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QCOMPARE(file.readAll(), garbage);
+        }
     }
 
     // DISPLAY is observed through the X platform: it names the display it
@@ -191,7 +167,7 @@ private slots:
             env.remove(QStringLiteral("DISPLAY"));
         else
             env.insert(QStringLiteral("DISPLAY"), display);
-        TrustkeepProcess trustkeep(env);
+        TestProgram trustkeep(env);
         trustkeep.start({ QStringLiteral("-d") });
         QVERIFY(trustkeep.waitForFinished());
         QVERIFY2(trustkeep.hasLog(QStringLiteral("could not connect to display ") + reached),

@@ -163,26 +163,6 @@ private slots:
         QCOMPARE(bastra_certman_retrieve_key(&id, &key, ""), ENOENT);
     }
 
-    void refusedArguments()
-    {
-        TemporaryDeviceRoot root;
-        const auto material = CertificateFactory::makeSelfSigned(CertificateOptions());
-        const auto other = CertificateFactory::makeSelfSigned(CertificateOptions());
-        const bastra_key_id id = keyIdOf(material.certificate.data());
-        // A key stored under another key's id could never be found again.
-        QCOMPARE(bastra_certman_store_key(&id, other.key.data(), "pw"), EINVAL);
-        QVERIFY(!QFileInfo::exists(root.keyFolder() + '/' + keyIdText(id)));
-
-        EVP_PKEY *key = nullptr;
-        QCOMPARE(bastra_certman_store_key(nullptr, material.key.data(), "pw"), EINVAL);
-        QCOMPARE(bastra_certman_store_key(&id, nullptr, "pw"), EINVAL);
-        QCOMPARE(bastra_certman_store_key(&id, material.key.data(), nullptr), EINVAL);
-        QCOMPARE(bastra_certman_retrieve_key(nullptr, &key, "pw"), EINVAL);
-        QCOMPARE(bastra_certman_retrieve_key(&id, nullptr, "pw"), EINVAL);
-        QCOMPARE(bastra_certman_retrieve_key(&id, &key, nullptr), EINVAL);
-        QCOMPARE(bastra_certman_remove_key(nullptr), EINVAL);
-    }
-
     void damagedKeyFiles()
     {
         TemporaryDeviceRoot root;

@@ -6,11 +6,13 @@
 #include "privatebus.h"
 #include "sampleappletfixture.h"
 #include "temporarydeviceroot.h"
-#include "trustkeepprocess.h"
+#include "testprogram.h"
+
+#include <trustkeepclient.h>
+#include <trustkeepservice.h>
 
 #include <zelvoautomationclient.h>
 
-#include <QDBusMessage>
 #include <QDBusPendingCall>
 #include <QImage>
 #include <QJsonArray>
@@ -176,7 +178,7 @@ void tst_PlixControlPanel::hostAndServiceAnswerOnTheirOwnSockets()
     QTemporaryDir dir;
     QProcessEnvironment environment = bus.environment();
     environment.insert(QStringLiteral("ZELVO_AUTOMATION_SOCKET"), dir.filePath(QStringLiteral("%a.sock")));
-    TrustkeepProcess service(environment);
+    TestProgram service(environment);
     service.start({ QStringLiteral("--dbus") });
     QVERIFY(bus.waitForName(QLatin1String(PrivateBus::serviceName), true));
     Host host(dir.path(), environment);
@@ -185,10 +187,9 @@ void tst_PlixControlPanel::hostAndServiceAnswerOnTheirOwnSockets()
     CertificateFactory::Options options;
     options.commonName = QStringLiteral("two-sockets.example");
     const auto server = CertificateFactory::makeSelfSigned(options);
-    QDBusMessage check = QDBusMessage::createMethodCall(QLatin1String(PrivateBus::serviceName), QStringLiteral("/request"),
-                                                        QLatin1String(PrivateBus::serviceName), QStringLiteral("CheckCertificate"));
-    check.setArguments({ QString::fromLatin1(CertificateFactory::toDer(server.certificate.data()).toBase64()) });
-    QDBusPendingCall call = bus.connection().asyncCall(check, 120000);
+    TrustkeepClient client(QLatin1String(TrustkeepService::name), QLatin1String(TrustkeepService::path), bus.connection());
+    client.setTimeout(120000);
+    QDBusPendingCall call = client.CheckCertificate(QString::fromLatin1(CertificateFactory::toDer(server.certificate.data()).toBase64()));
 
     ZelvoAutomationClient serviceUi(dir.filePath(QStringLiteral("trustkeep_dbus.sock")));
     QVERIFY(serviceUi.connectToServer());

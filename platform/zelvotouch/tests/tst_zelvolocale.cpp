@@ -108,40 +108,6 @@ private slots:
         QVERIFY(!label.displayText().startsWith(QLatin1String("lgd_")));
     }
 
-    void catalogLookupFailures()
-    {
-        ZelvoLocale locale;
-        QVERIFY(!locale.installTrCatalog(QStringLiteral("nosuchcatalog")));
-        QVERIFY(!locale.installTrCatalog(QStringLiteral("../translations/common")));
-        QVERIFY(!locale.installTrCatalog(QString()));
-
-        // A file that is not a catalog is refused, not half-read.
-        QTemporaryDir dir;
-        QFile bogus(dir.filePath(QStringLiteral("bogus.qm")));
-        QVERIFY(bogus.open(QIODevice::WriteOnly));
-        bogus.write("this is not a compiled catalog");
-        bogus.close();
-        qputenv("ZELVO_TRANSLATIONS_PATH", dir.path().toUtf8());
-        QCOMPARE(ZelvoLocale::catalogSearchPaths().first(), dir.path());
-        QVERIFY(!locale.installTrCatalog(QStringLiteral("bogus")));
-        qunsetenv("ZELVO_TRANSLATIONS_PATH");
-        QVERIFY(locale.installedCatalogs().isEmpty());
-    }
-
-    void replacingTheDefaultLocale()
-    {
-        auto *first = new ZelvoLocale;
-        QVERIFY(first->installTrCatalog(QStringLiteral("common")));
-        ZelvoLocale::setDefault(first);
-        QCOMPARE(qtTrId("lgd_common_yes"), QStringLiteral("Yes"));
-        ZelvoLocale second;
-        ZelvoLocale::setDefault(second);
-        QCOMPARE(qtTrId("lgd_common_yes"), QStringLiteral("lgd_common_yes"));  // first's catalogs left
-        QCOMPARE(ZelvoLocale::trId("lgd_common_yes"), QStringLiteral("Yes"));  // still found
-        delete first;
-        QVERIFY(!ZelvoLocale::hasTranslation(QStringLiteral("lgd_common_yes")));
-        ZelvoLocale::setDefault(nullptr);
-    }
 };
 
 int main(int argc, char **argv)

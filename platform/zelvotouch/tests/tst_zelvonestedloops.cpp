@@ -61,29 +61,6 @@ private slots:
         QCOMPARE(order, (QStringList{QStringLiteral("box answered"), QStringLiteral("page left")}));
     }
 
-    void twoWaitingPages()
-    {
-        ZelvoApplicationWindow window;
-        ZelvoApplicationPage *outer = manualPage(QStringLiteral("outer"));
-        QPointer<ZelvoApplicationPage> inner = manualPage(QStringLiteral("inner"));
-        QStringList order;
-        QTimer::singleShot(0, this, [&]() {
-            QTimer::singleShot(0, this, [&]() {
-                QCOMPARE(window.currentPage(), inner.data());
-                window.pressBackButton();  // answers the inner page only
-            });
-            waitForBack(&window, inner);
-            order << QStringLiteral("inner");
-            // The inner page stays until dismissed; the outer one is under it.
-            inner->dismiss();
-            QCOMPARE(window.currentPage(), outer);
-            QTimer::singleShot(0, this, [&]() { window.pressBackButton(); });
-        });
-        waitForBack(&window, outer);
-        order << QStringLiteral("outer");
-        QCOMPARE(order, (QStringList{QStringLiteral("inner"), QStringLiteral("outer")}));
-    }
-
     void answeringAnOuterBoxWhileAnInnerWaitRuns()
     {
         // The outer box leaves the screen at once; its exec() returns once the
@@ -166,16 +143,6 @@ private slots:
         });
         QCOMPARE(box.exec(), int(QMessageBox::Yes));
         QVERIFY(ZelvoApplication::applicationWindows().isEmpty());
-    }
-
-    void windowDeletedWhileABoxWaits()
-    {
-        auto *window = new ZelvoApplicationWindow;
-        ZelvoMessageBox box(QStringLiteral("Orphaned"), QMessageBox::Ok);
-        QTimer::singleShot(0, this, [window]() { delete window; });
-        QCOMPARE(box.exec(window), int(QMessageBox::NoButton));
-        QVERIFY(!box.isOnDisplay());
-        QVERIFY(!box.scene());  // left the scene, not deleted with it
     }
 
     void dialogDeletedWhileRunning()

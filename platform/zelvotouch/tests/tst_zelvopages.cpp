@@ -84,19 +84,6 @@ private slots:
         QCOMPARE(window.currentPage(), bottom);
     }
 
-    void appearingAgainMovesToTheTop()
-    {
-        ZelvoApplicationWindow window;
-        ZelvoApplicationPage *a = page(QStringLiteral("a"));
-        ZelvoApplicationPage *b = page(QStringLiteral("b"));
-        QSignalSpy appeared(a, &ZelvoSceneWindow::appeared);
-        a->appear(&window);
-        b->appear(&window);
-        a->appear(&window);
-        QCOMPARE(window.pages(), (QList<ZelvoApplicationPage *>{b, a}));
-        QCOMPARE(appeared.count(), 1);
-    }
-
     void deletionPolicies()
     {
         ZelvoApplicationWindow window;
@@ -123,27 +110,6 @@ private slots:
         delete keep.data();
     }
 
-    void deletedPageLeavesTheStack()
-    {
-        ZelvoApplicationWindow window;
-        ZelvoApplicationPage *a = page(QStringLiteral("a"));
-        ZelvoApplicationPage *b = page(QStringLiteral("b"));
-        a->appear(&window);
-        b->appear(&window);
-        delete b;
-        QCOMPARE(window.currentPage(), a);
-        QVERIFY(a->isVisible());
-    }
-
-    void windowOwnsItsPages()
-    {
-        auto *window = new ZelvoApplicationWindow;
-        QPointer<ZelvoApplicationPage> a = page(QStringLiteral("a"));
-        a->appear(window);
-        delete window;
-        QVERIFY(a.isNull());
-    }
-
     void backSignalMayDeleteThePage()
     {
         ZelvoApplicationWindow window;
@@ -153,16 +119,6 @@ private slots:
         window.pressBackButton();
         QVERIFY(p.isNull());
         QVERIFY(window.pages().isEmpty());
-    }
-
-    void appearWithoutWindow()
-    {
-        // No application window: logged, and a page that would be destroyed is.
-        QPointer<ZelvoApplicationPage> p = page(QStringLiteral("orphan"));
-        p->appear(ZelvoSceneWindow::DestroyWhenDone);
-        QVERIFY(!p->isOnDisplay());
-        flush();
-        QVERIFY(p.isNull());
     }
 
     void orientationAndVisibility()
@@ -204,53 +160,6 @@ private slots:
         QVERIFY(p.centralWidget() != nullptr);
     }
 
-    void dragScrollsInsteadOfTapping()
-    {
-        ZelvoApplicationWindow window;
-        ZelvoApplicationPage *p = page(QStringLiteral("drag"));
-        auto *content = new QGraphicsWidget;
-        content->setPreferredSize(480, 3000);
-        auto *button = new ZelvoButton(QStringLiteral("Under the finger"), content);
-        button->setGeometry(0, 100, 480, 60);
-        p->setCentralWidget(content);
-        p->appear(&window);
-        QCoreApplication::processEvents();
-        QSignalSpy clicked(button, &ZelvoButton::clicked);
-
-        auto send = [&](QEvent::Type type, QPointF at, Qt::MouseButtons buttons) {
-            QGraphicsSceneMouseEvent event(type);
-            event.setButton(type == QEvent::GraphicsSceneMouseMove ? Qt::NoButton : Qt::LeftButton);
-            event.setButtons(buttons);
-            event.setScenePos(at);
-            event.setButtonDownScenePos(Qt::LeftButton, QPointF(240, 64 + 130));
-            QCoreApplication::sendEvent(window.scene(), &event);
-        };
-        send(QEvent::GraphicsSceneMousePress, QPointF(240, 64 + 130), Qt::LeftButton);
-        send(QEvent::GraphicsSceneMouseMove, QPointF(240, 64 + 100), Qt::LeftButton);
-        send(QEvent::GraphicsSceneMouseMove, QPointF(240, 64 + 30), Qt::LeftButton);
-        send(QEvent::GraphicsSceneMouseRelease, QPointF(240, 64 + 30), Qt::NoButton);
-        QCOMPARE(clicked.count(), 0);
-        QCOMPARE(p->scrollPosition(), 100.0);
-        QVERIFY(!button->isDown());
-    }
-
-    void longContentScrollsIntoView()
-    {
-        ZelvoApplicationWindow window;
-        ZelvoApplicationPage *p = page(QStringLiteral("long"));
-        auto *content = new QGraphicsWidget;
-        content->setPreferredSize(480, 3000);
-        auto *bottom = new QGraphicsWidget(content);
-        bottom->setGeometry(0, 2900, 100, 50);
-        p->setCentralWidget(content);
-        p->appear(&window);
-        QCoreApplication::processEvents();
-        QCOMPARE(content->size().height(), 3000.0);
-        p->ensureVisible(bottom);
-        QVERIFY(p->scrollPosition() > 2000);
-        p->setScrollPosition(-50);
-        QCOMPARE(p->scrollPosition(), 0.0);
-    }
 };
 
 int main(int argc, char **argv)

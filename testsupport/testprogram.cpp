@@ -1,22 +1,16 @@
-#include "trustkeepprocess.h"
-
-#include "privatebus.h"
+#include "testprogram.h"
 
 #include <QDeadlineTimer>
 
-TrustkeepProcess::TrustkeepProcess(const PrivateBus &bus)
-    : TrustkeepProcess(bus.environment())
-{
-}
-
-TrustkeepProcess::TrustkeepProcess(const QProcessEnvironment &environment)
+TestProgram::TestProgram(const QProcessEnvironment &environment, const QString &program)
+    : m_program(program)
 {
     m_process.setProcessEnvironment(environment);
     // The log lines come on stderr; waiting for output means waiting for them.
     m_process.setReadChannel(QProcess::StandardError);
 }
 
-TrustkeepProcess::~TrustkeepProcess()
+TestProgram::~TestProgram()
 {
     if (m_process.state() == QProcess::NotRunning)
         return;
@@ -27,57 +21,62 @@ TrustkeepProcess::~TrustkeepProcess()
     }
 }
 
-void TrustkeepProcess::start(const QStringList &arguments)
+QString TestProgram::buildBinary(const QString &name)
 {
-    m_process.start(PrivateBus::trustkeepBinary(), arguments);
+    return qEnvironmentVariable("TRUSTKEEP_BUILD_DIR") + QStringLiteral("/bin/") + name;
 }
 
-void TrustkeepProcess::startAs(const QString &programName, const QStringList &arguments)
+void TestProgram::start(const QStringList &arguments)
+{
+    m_process.start(m_program, arguments);
+}
+
+void TestProgram::startAs(const QString &programName, const QStringList &arguments)
 {
     // QProcess always passes the program path as argv[0]; the shell's
     // exec -a lets the test choose it.
     QStringList shellArguments{ QStringLiteral("-c"), QStringLiteral("exec -a \"$0\" \"$@\""),
-                                programName, PrivateBus::trustkeepBinary() };
+                                programName, m_program };
     shellArguments += arguments;
     m_process.start(QStringLiteral("bash"), shellArguments);
 }
 
-bool TrustkeepProcess::waitForStarted(int timeoutMs)
+bool TestProgram::waitForStarted(int timeoutMs)
 {
     return m_process.waitForStarted(timeoutMs);
 }
 
-bool TrustkeepProcess::waitForFinished(int timeoutMs)
+bool TestProgram::waitForFinished(int timeoutMs)
 {
     const bool finished = m_process.state() == QProcess::NotRunning || m_process.waitForFinished(timeoutMs);
     collect();
     return finished;
 }
 
-bool TrustkeepProcess::isRunning() const
+bool TestProgram::isRunning() const
 {
     return m_process.state() != QProcess::NotRunning;
 }
 
-qint64 TrustkeepProcess::pid() const
+qint64 TestProgram::pid() const
 {
     return m_process.processId();
 }
 
-int TrustkeepProcess::exitCode() const
+int TestProgram::exitCode() const
 {
     if (m_process.exitStatus() != QProcess::NormalExit)
         return -1;
     return m_process.exitCode();
 }
 
-QStringList TrustkeepProcess::logLines()
+QStringList TestProgram::logLines()
 {
     collect();
     return m_lines;
 }
 
-bool TrustkeepProcess::hasLog(const QString &text)
+bool TestProgram::hasLog(const QString &text)
 {
     collect();
     for (const QString &line : qAsConst(m_lines)) {
@@ -87,7 +86,7 @@ bool TrustkeepProcess::hasLog(const QString &text)
     return false;
 }
 
-bool TrustkeepProcess::waitForLog(const QString &text, int timeoutMs)
+bool TestProgram::waitForLog(const QString &text, int timeoutMs)
 {
     QDeadlineTimer deadline(timeoutMs);
     while (!hasLog(text)) {
@@ -98,7 +97,7 @@ bool TrustkeepProcess::waitForLog(const QString &text, int timeoutMs)
     return true;
 }
 
-void TrustkeepProcess::collect()
+void TestProgram::collect()
 {
     m_pending += QString::fromLocal8Bit(m_process.readAllStandardError());
     int end;
