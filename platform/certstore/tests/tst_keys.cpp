@@ -106,6 +106,10 @@ private slots:
             QVERIFY(sameKey(key, material.key.data()));
             EVP_PKEY_free(key);
 
+            // A key stored under another key's id could never be found again.
+            const auto other = CertificateFactory::makeSelfSigned(options);
+            QCOMPARE(bastra_certman_store_key(&id, other.key.data(), "pw"), EINVAL);
+
             for (const char *wrong : { "", "secret", "s\xc3\xa4kr\xc3\xa9t \"pass\" ", "S\xc3\xa4kr\xc3\xa9t \"pass\"" }) {
                 key = reinterpret_cast<EVP_PKEY *>(1);
                 QCOMPARE(bastra_certman_retrieve_key(&id, &key, wrong), EACCES);
