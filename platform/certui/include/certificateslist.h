@@ -48,7 +48,7 @@ protected:
     QSizeF sizeHint(Qt::SizeHint which, const QSizeF &constraint = QSizeF()) const override;
     void resizeEvent(QGraphicsSceneResizeEvent *event) override;
     QVariant itemChange(GraphicsItemChange change, const QVariant &value) override;
-    bool event(QEvent *event) override;
+    void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget = nullptr) override;
 
 private:
     friend class CertificatesListPrivate;
