@@ -373,12 +373,17 @@ private slots:
         QCOMPARE(requests.last(), 1);
         QCOMPARE(itemAt(panel.settingsSelectionIndexes().value(0))->commonName, chain.last());
 
+        // Going back, title, menu and actions are about the page shown again.
         const QList<int> stackAfterBack = { 2, 1, 0 };
         const QList<unsigned> depthAfterBack = { 1, 0, 0 };
+        const QList<int> pageAfterBack = { 6, 5, 0 };
+        const QStringList currentAfterBack = { chain.at(1), chain.at(0), chain.at(0) };
         for (int i = 0; i < 3; ++i) {
             QVERIFY(pages.at(2 - i)->back());
             QCOMPARE(panel.selectionStackIndexes().size(), stackAfterBack.at(i));
             QCOMPARE(panel.nextDetailsLevel(), depthAfterBack.at(i));
+            QCOMPARE(panel.currentPageId(), pageAfterBack.at(i));
+            QCOMPARE(itemAt(panel.selectedIndex())->commonName, currentAfterBack.at(i));
         }
         panel.popSelection();
         QCOMPARE(panel.nextDetailsLevel(), 0u);
@@ -386,6 +391,8 @@ private slots:
         PagePtr settings(panel.constructStylableWidget(1));
         QCOMPARE(qobject_cast<CertificateSettingsDialog *>(settings.get())->certificates().value(0)->commonName,
                  chain.last());
+        QVERIFY(settings->back());
+        QCOMPARE(panel.currentPageId(), 0);
     }
 
     // The kind shown: the first choice leaves the spinner to the filling
