@@ -371,7 +371,7 @@ private slots:
         QTest::newRow("first choice") << QList<int>{ 1 } << 1 << "spinner";
         QTest::newRow("second choice while filling") << QList<int>{ 1, 2 } << 2 << "empty";
         QTest::newRow("5 ignored") << QList<int>{ 1, 5 } << 1 << "spinner";
-        QTest::newRow("-1 ignored") << QList<int>{ -1 } << 4 << "spinner";
+        QTest::newRow("-1 ignored") << QList<int>{ 1, -1 } << 1 << "spinner";
         QTest::newRow("4 taken") << QList<int>{ 0, 4 } << 4 << "empty";
     }
 
@@ -401,9 +401,10 @@ private slots:
         QStandardItemModel foreign(3, 1);
         page->removeCert(foreign.index(0, 0));
         page->removeCert(QModelIndex());
-        QCOMPARE(page->filterModel()->rowCount(), 2);
+        QCOMPARE(page->certificatesModel()->rowCount(), 5);
         page->removeCert(applet.row(AppletDevice::plainName));
         QCOMPARE(page->filterModel()->rowCount(), 1);
+        QCOMPARE(nameAt(page->filterModel()->index(0, 0)), QString(AppletDevice::keyHolderName));
         QCOMPARE(policyShown(page), QStringLiteral("list"));
         page->removeCert(rowNamed(page->certificatesModel(), AppletDevice::keyHolderName));
         QCOMPARE(page->filterModel()->rowCount(), 0);
