@@ -423,6 +423,8 @@ private slots:
         QModelIndex found;
         const QString log = logOf([&] { found = page->index(&stranger); });
         QVERIFY(!found.isValid());
+        CertificateItem empty;
+        QVERIFY(!page->index(&empty).isValid() && !page->index(nullptr).isValid());
         const QString name = stranger.attribute(CertificateItem::DisplayStrings).toStringList().join(' ');
         QCOMPARE(log.section(QLatin1Char(' '), 1), QStringLiteral("ERROR index: %1 not found in model\n").arg(name));
         QVERIFY(log.startsWith(QLatin1String("certificateslistwidget(")));
