@@ -99,16 +99,16 @@ ZelvoLinearLayoutPolicy *CertificateFileListDialog::spinnerPolicy(ZelvoLayout *l
 ZelvoLinearLayoutPolicy *CertificateFileListDialog::listPolicy(ZelvoLayout *layout)
 {
     if (!m_listPolicy)
-        m_listPolicy = FileListPageContent::createListPolicy(layout, titleLabelWidget(false), separatorWidget(),
-                                                             listWidget());
+        m_listPolicy =
+            FileListPageContent::createListPolicy(layout, titleLabelWidget(false), separatorWidget(), listWidget());
     return m_listPolicy;
 }
 
 ZelvoLinearLayoutPolicy *CertificateFileListDialog::emptyPolicy(ZelvoLayout *layout)
 {
     if (!m_emptyPolicy)
-        m_emptyPolicy = FileListPageContent::createEmptyPolicy(layout, titleLabelWidget(false), separatorWidget(),
-                                                               emptyWidget());
+        m_emptyPolicy =
+            FileListPageContent::createEmptyPolicy(layout, titleLabelWidget(false), separatorWidget(), emptyWidget());
     return m_emptyPolicy;
 }
 

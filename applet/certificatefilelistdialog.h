@@ -51,7 +51,7 @@ public slots:
     void modelPopulated();
 
 private:
-    CertificateFileModel *m_model;  // no parent: released with the page
+    CertificateFileModel *m_model; // no parent: released with the page
     CertificateFileList *m_list;
     ZelvoLayout *m_layout;
     ZelvoProgressIndicator *m_spinner;

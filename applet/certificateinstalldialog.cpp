@@ -14,8 +14,7 @@ CertificateInstallDialog::CertificateInstallDialog(QGraphicsWidget *parent)
 {
     setObjectName(QStringLiteral("certificateInstallPage"));
     connect(m_fileWidget, SIGNAL(certificateSelected(QModelIndex)), this, SLOT(openDetailsPage(QModelIndex)));
-    connect(m_fileWidget, SIGNAL(installCertificates(QModelIndexList)), this,
-            SLOT(openSettingsPage(QModelIndexList)));
+    connect(m_fileWidget, SIGNAL(installCertificates(QModelIndexList)), this, SLOT(openSettingsPage(QModelIndexList)));
     connect(m_fileWidget, SIGNAL(operationCancelled()), this, SLOT(operationCancelled()));
     m_layout = new QGraphicsLinearLayout(Qt::Vertical);
     m_layout->addItem(m_fileWidget);

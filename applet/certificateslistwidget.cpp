@@ -223,8 +223,8 @@ QModelIndex CertificatesListWidget::index(CertificateItem *ci)
         if (!found.isEmpty())
             return found.first();
     }
-    const QString name = ci ? ci->attribute(CertificateItem::DisplayStrings).toStringList().join(QLatin1Char(' '))
-                            : QString();
+    const QString name =
+        ci ? ci->attribute(CertificateItem::DisplayStrings).toStringList().join(QLatin1Char(' ')) : QString();
     TK_LOG_ERROR("%s: %s not found in model", "index", qUtf8Printable(name));
     return QModelIndex();
 }

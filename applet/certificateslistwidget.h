@@ -74,8 +74,8 @@ private:
     ZelvoLinearLayoutPolicy *m_listPolicy;
     ZelvoLinearLayoutPolicy *m_emptyPolicy;
     ZelvoLabel *m_titleLabel;
-    CertificatesModel *m_model;         // no parent: released with the page
-    CertificatesFilterModel *m_filter;  // no parent: released with the page
+    CertificatesModel *m_model; // no parent: released with the page
+    CertificatesFilterModel *m_filter; // no parent: released with the page
     CertificatesList *m_list;
     CertificateType m_typeShown;
     ZelvoProgressIndicator *m_spinner;

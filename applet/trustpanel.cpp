@@ -155,8 +155,7 @@ PlixStylableWidget *TrustPanel::buildPage(int widgetId)
         auto *page = new CertificateDetailsDialog(detailsDepth);
         detailsPage = page;
         page->certificateSelected(QModelIndex(currentIndex));
-        connect(page, SIGNAL(certificateItemSelected(CertificateItem*)), this,
-                SLOT(saveSelection(CertificateItem*)));
+        connect(page, SIGNAL(certificateItemSelected(CertificateItem*)), this, SLOT(saveSelection(CertificateItem*)));
         connect(page, SIGNAL(detailsDone()), this, SLOT(popSelection()));
         const int below = currentPage;
         connect(page, &CertificateDetailsDialog::detailsDone, this, [this, below]() { currentPage = below; });

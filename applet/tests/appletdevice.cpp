@@ -28,14 +28,14 @@ bool AppletDevice::setUp(QString *error)
     const auto intermediate = CertificateFactory::makeIssued(named(intermediateName, true), rootCa);
     const auto importCa = CertificateFactory::makeCa(QStringLiteral("Import CA"));
     const auto importLeaf = CertificateFactory::makeIssued(named(importLeafName), importCa);
-    QList<X509Ptr> bundle;
-    bundle << X509Ptr(X509_dup(importLeaf.certificate.data())) << X509Ptr(X509_dup(importCa.certificate.data()));
     *error = QStringLiteral("could not place the root certificate or the file to import");
     return root.addSharedCertificate(QStringLiteral("common-ca"), rootCa.certificate.data())
-        && CertificateFactory::writeFile(importFile(), CertificateFactory::toPemBundle(bundle))
+        && CertificateFactory::writeFile(
+               importFile(), CertificateFactory::toPemBundle({ importLeaf.certificate, importCa.certificate }))
         && addTrustRecord(CertificateFactory::makeSelfSigned(named(serverName)), error)
         && install(intermediate, false, QStringLiteral("ssl-ca"), error)
-        && install(CertificateFactory::makeIssued(named(keyHolderName), intermediate), true, QStringLiteral("ssl-user"), error)
+        && install(CertificateFactory::makeIssued(named(keyHolderName), intermediate), true, QStringLiteral("ssl-user"),
+                   error)
         && install(CertificateFactory::makeSelfSigned(named(plainName)), false, QStringLiteral("wifi-user"), error);
 }
 
@@ -53,7 +53,8 @@ bool AppletDevice::install(const CertificateFactory::Issued &material, bool with
     item.serialize(image);
     TrustkeepClient service(QLatin1String(PrivateBus::serviceName), QStringLiteral("/request"), bus.connection());
     service.setTimeout(60000);
-    QDBusPendingReply<bool> reply = service.InstallCertificateToDomains(QString::fromLatin1(image.toBase64()), { domain });
+    QDBusPendingReply<bool> reply =
+        service.InstallCertificateToDomains(QString::fromLatin1(image.toBase64()), { domain });
     reply.waitForFinished();
     *error = QStringLiteral("installing %1 failed: %2").arg(item.commonName, reply.error().message());
     return !reply.isError() && reply.value();

@@ -86,7 +86,10 @@ QStringList menuNames(const QVector<ZelvoAction *> &menu)
 
 // The pages a page asked the control panel for.
 struct PageRequests : QSignalSpy {
-    explicit PageRequests(PlixStylableWidget *page) : QSignalSpy(page, SIGNAL(widgetChangeRequested(int))) {}
+    explicit PageRequests(PlixStylableWidget *page)
+        : QSignalSpy(page, SIGNAL(widgetChangeRequested(int)))
+    {
+    }
     int last() const { return isEmpty() ? -100 : QSignalSpy::last().at(0).toInt(); }
 };
 
@@ -160,7 +163,8 @@ private slots:
         QVERIFY(qt_plugin_instance() && !first);
         delete qt_plugin_instance();
 
-        QCOMPARE(ZelvoStyleLibrary::libraryOf(QStringLiteral("CertificateItemWidget")), QStringLiteral("libtrustpanel"));
+        QCOMPARE(ZelvoStyleLibrary::libraryOf(QStringLiteral("CertificateItemWidget")),
+                 QStringLiteral("libtrustpanel"));
         QVERIFY(!ZelvoStyleLibrary::isCreatable(QStringLiteral("CertificateItemWidget")));
 
         const QMetaObject &meta = TrustPanel::staticMetaObject;
@@ -173,12 +177,13 @@ private slots:
             if (m.methodType() == QMetaMethod::Slot && m.access() == QMetaMethod::Public)
                 publicSlots << QStringLiteral("%1 %2(%3)").arg(m.typeName(), m.name(), arguments.join(','));
         }
-        QCOMPARE(publicSlots, QStringList({ "void saveSelection(QModelIndex mi)", "void saveSelection(QModelIndexList mil)",
-                                            "void saveSelection(CertificateItem* ci)",
-                                            "void settingsChanged(QStringList purposes,int idx)",
-                                            "bool preferenceChanged(CertificateItem* ci,int idx)",
-                                            "void mainWidgetExited()", "void deleteCertificate()", "void changePassword()",
-                                            "void openSettingsPage()", "void openFileListPage()", "void popSelection()" }));
+        QCOMPARE(publicSlots,
+                 QStringList({ "void saveSelection(QModelIndex mi)", "void saveSelection(QModelIndexList mil)",
+                               "void saveSelection(CertificateItem* ci)",
+                               "void settingsChanged(QStringList purposes,int idx)",
+                               "bool preferenceChanged(CertificateItem* ci,int idx)", "void mainWidgetExited()",
+                               "void deleteCertificate()", "void changePassword()", "void openSettingsPage()",
+                               "void openFileListPage()", "void popSelection()" }));
     }
 
     // Every id that the applet and the page content it shares look up is in
@@ -190,7 +195,8 @@ private slots:
         QCOMPARE(ZelvoLocale::defaultLocale(), panel.locale());
         QSet<QString> ids;
         const QRegularExpression idPattern(QStringLiteral("\"(lgd_[a-z0-9_]+)\""));
-        QDirIterator files(QStringLiteral(TRUSTKEEP_SOURCE_DIR), { "*.cpp" }, QDir::Files, QDirIterator::Subdirectories);
+        QDirIterator files(QStringLiteral(TRUSTKEEP_SOURCE_DIR), { "*.cpp" }, QDir::Files,
+                           QDirIterator::Subdirectories);
         while (files.hasNext()) {
             const QString path = files.next();
             QFile file(path);
@@ -218,7 +224,8 @@ private slots:
         const QString details = QStringLiteral("lgd_certman_certdetails");
         QTest::newRow("list") << 0 << QString() << "lgd_certman_certificatemanagertitle"
                               << QStringList({ "certificatesDisplayed", "importNew" });
-        QTest::newRow("settings") << 1 << AppletDevice::keyHolderName << "lgd_certman_certificatesettings" << QStringList();
+        QTest::newRow("settings") << 1 << AppletDevice::keyHolderName << "lgd_certman_certificatesettings"
+                                  << QStringList();
         QTest::newRow("files") << 2 << QString() << "lgd_certman_certificatepackagename" << QStringList();
         QTest::newRow("4: root") << 4 << AppletDevice::rootName << details << QStringList();
         QTest::newRow("4: with key") << 4 << AppletDevice::keyHolderName << details << QStringList();
@@ -257,8 +264,11 @@ private slots:
         QCOMPARE(applet.panel.title(), ZelvoLocale::trId(titleId).replace(QLatin1String("%1"), QString()));
         QVERIFY(!applet.panel.title().contains(QLatin1String("lgd_")));
         QCOMPARE(menuNames(applet.panel.viewMenuItems()), menu);
-        if (auto *details = qobject_cast<CertificateDetailsDialog *>(applet.pages.empty() ? nullptr : applet.pages.back().get()))
-            QCOMPARE(details->detailsWidget()->certificate() ? details->detailsWidget()->certificate()->commonName : QString(), chosen);
+        if (auto *details =
+                qobject_cast<CertificateDetailsDialog *>(applet.pages.empty() ? nullptr : applet.pages.back().get()))
+            QCOMPARE(details->detailsWidget()->certificate() ? details->detailsWidget()->certificate()->commonName
+                                                             : QString(),
+                     chosen);
     }
 
     // Page 0 is built once while it lives, also when the menu asked first;
@@ -301,8 +311,11 @@ private slots:
             PagePtr list(panel.constructStylableWidget(0));
         });
         window.reset(new ZelvoApplicationWindow);
-        QVERIFY2(QRegularExpression(QStringLiteral("^trustpanel\\(\\d+\\): ERROR constructStylableWidget: no active window\\n"))
-                     .match(log).hasMatch(), qPrintable(log));
+        QVERIFY2(QRegularExpression(
+                     QStringLiteral("^trustpanel\\(\\d+\\): ERROR constructStylableWidget: no active window\\n"))
+                     .match(log)
+                     .hasMatch(),
+                 qPrintable(log));
         QVERIFY2(log.contains(QLatin1String("ERROR mainWidgetExited: no active window\n")), qPrintable(log));
     }
 
@@ -314,7 +327,8 @@ private slots:
         Applet applet;
         TrustPanel &panel = applet.panel;
         panel.saveSelection(applet.row(AppletDevice::keyHolderName));
-        const QStringList chain = { AppletDevice::keyHolderName, AppletDevice::intermediateName, AppletDevice::rootName };
+        const QStringList chain = { AppletDevice::keyHolderName, AppletDevice::intermediateName,
+                                    AppletDevice::rootName };
         int widgetId = 5;
         for (int level = 0; level < chain.size(); ++level) {
             auto *details = qobject_cast<CertificateDetailsDialog *>(applet.build(widgetId));
@@ -396,7 +410,7 @@ private slots:
     {
         Applet applet;
         CertificatesListWidget *page = applet.listPage;
-        page->selectShowCertificates(2);  // user certificates: the key holder and the plain one
+        page->selectShowCertificates(2); // user certificates: the key holder and the plain one
         QCOMPARE(page->filterModel()->rowCount(), 2);
         QStandardItemModel foreign(3, 1);
         page->removeCert(foreign.index(0, 0));
@@ -450,8 +464,9 @@ private slots:
         QStringList events;
         connect(applet.listPage, &CertificatesListWidget::certificateSelected, this,
                 [&](const QModelIndex &mi) { events << "selected " + nameAt(mi); });
-        connect(applet.listPage, &PlixStylableWidget::widgetChangeRequested, this,
-                [&](int id) { events << QStringLiteral("page %1 for %2").arg(id).arg(nameAt(applet.panel.selectedIndex())); });
+        connect(applet.listPage, &PlixStylableWidget::widgetChangeRequested, this, [&](int id) {
+            events << QStringLiteral("page %1 for %2").arg(id).arg(nameAt(applet.panel.selectedIndex()));
+        });
         const QModelIndex row = applet.row(name);
         applet.listPage->listWidget()->selectionModel()->select(row, QItemSelectionModel::Select);
         emit applet.listPage->listWidget()->itemClicked(row);
@@ -523,14 +538,17 @@ private slots:
         files.setData(files.index(0, 0), QVariant::fromValue(&file), CertificateFileModel::FileRole);
         CertificateInstallDialog page;
         QVERIFY(page.certificateFileSelected(files.index(0, 0)));
-        const QModelIndex leaf = page.index(file.certificates().value(0)), ca = page.index(file.certificates().value(1));
+        const QModelIndex leaf = page.index(file.certificates().value(0)),
+                          ca = page.index(file.certificates().value(1));
         QStringList events;
-        connect(&page, &CertificateInstallDialog::certificateSelected, this, [&](const QModelIndex &mi) { events << nameAt(mi); });
+        connect(&page, &CertificateInstallDialog::certificateSelected, this,
+                [&](const QModelIndex &mi) { events << nameAt(mi); });
         connect(&page, &CertificateInstallDialog::installCertificates, this, [&](const QModelIndexList &mil) {
             for (const QModelIndex &mi : mil)
                 events << nameAt(mi);
         });
-        connect(&page, &PlixStylableWidget::widgetChangeRequested, this, [&](int id) { events << QString::number(id); });
+        connect(&page, &PlixStylableWidget::widgetChangeRequested, this,
+                [&](int id) { events << QString::number(id); });
         connect(&page, &PlixStylableWidget::closeRequested, this, [&]() { events << QStringLiteral("close"); });
         emit page.fileWidget()->certificateSelected(leaf);
         emit page.fileWidget()->installCertificates({ ca, leaf });
@@ -545,15 +563,15 @@ private slots:
     void settingsOffered_data()
     {
         QTest::addColumn<QList<QStringList>>("purposes");
-        QTest::addColumn<QList<int>>("preferences");  // -1: no key
+        QTest::addColumn<QList<int>>("preferences"); // -1: no key
         QTest::addColumn<QStringList>("offered");
-        QTest::addColumn<int>("preference");  // -1: not shown
+        QTest::addColumn<int>("preference"); // -1: not shown
         const QStringList all = { "ssl", "wifi", "smime", "codesign" };
         QTest::newRow("no purposes, no key") << QList<QStringList>{ {} } << QList<int>{ -1 } << all << -1;
         QTest::newRow("key") << QList<QStringList>{ { "wifi" } } << QList<int>{ 1 } << QStringList{ "wifi" } << 1;
         QTest::newRow("first decides the purposes")
             << QList<QStringList>{ { "smime" }, { "ssl" } } << QList<int>{ -1, -1 } << QStringList{ "smime" } << -1;
-        QTest::newRow("key, then one without")  // the last one's -1 starts the chooser on 2
+        QTest::newRow("key, then one without") // the last one's -1 starts the chooser on 2
             << QList<QStringList>{ {}, { "ssl" } } << QList<int>{ 0, -1 } << all << 2;
         QTest::newRow("without, then key")
             << QList<QStringList>{ { "ssl" }, {} } << QList<int>{ -1, 1 } << QStringList{ "ssl" } << 1;
@@ -565,7 +583,7 @@ private slots:
         QFETCH(QList<int>, preferences);
         QFETCH(QStringList, offered);
         QFETCH(int, preference);
-        QStandardItemModel model(purposes.size() + 1, 1);  // the last row carries no certificate
+        QStandardItemModel model(purposes.size() + 1, 1); // the last row carries no certificate
         std::vector<std::unique_ptr<CertificateItem>> items;
         QModelIndexList indexes;
         for (int i = 0; i < model.rowCount(); ++i) {

@@ -18,7 +18,7 @@ class TestTrustPanelHost : public QObject
     QProcess host;
     ZelvoAutomationClient ui;
 
-    QStringList shown(const QString &what)  // "rows", "menu", or "title"
+    QStringList shown(const QString &what) // "rows", "menu", or "title"
     {
         const QJsonObject reply = ui.widgets();
         QStringList found;
@@ -72,9 +72,9 @@ private slots:
     {
         QCOMPARE(shown("title"), QStringList("Certificates"));
         QCOMPARE(shown("menu").value(1), QStringLiteral("importNew"));
-        QCOMPARE(shown("rows"), QStringList({ AppletDevice::intermediateName, AppletDevice::rootName,
-                                              AppletDevice::keyHolderName, AppletDevice::plainName,
-                                              AppletDevice::serverName }));
+        QCOMPARE(shown("rows"),
+                 QStringList({ AppletDevice::intermediateName, AppletDevice::rootName, AppletDevice::keyHolderName,
+                               AppletDevice::plainName, AppletDevice::serverName }));
         QVERIFY(shoot("list-all"));
         const QList<QPair<QString, QStringList>> kinds = {
             { "Root certificates", { AppletDevice::intermediateName, AppletDevice::rootName } },

@@ -29,11 +29,12 @@ public:
 
     struct Type {
         explicit Type(const QMetaObject *metaObject = nullptr, Creator creator = nullptr)
-            : metaObject(metaObject), creator(creator)
+            : metaObject(metaObject)
+            , creator(creator)
         {
         }
         const QMetaObject *metaObject;
-        Creator creator;  // null: the toolkit may not create it by name
+        Creator creator; // null: the toolkit may not create it by name
     };
 
     // A name registered twice is registered once, by the first library; the
