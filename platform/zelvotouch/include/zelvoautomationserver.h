@@ -17,7 +17,13 @@ class ZelvoAutomationServer : public QObject
 public:
     static const char *const environmentVariable;  // "ZELVO_AUTOMATION_SOCKET"
 
-    // Listens at the path named by the environment once per process; returns
+    // The socket path for a configured one: each "%a" is replaced by the
+    // application name, so that programs started with one environment (a
+    // control panel and the services it calls) each listen at their own path.
+    static QString expandSocketPath(const QString &configured, const QString &applicationName);
+
+    // Listens at the path named by the environment (expanded as above) once
+    // per process; returns
     // the server, or null when the variable is unset or listening failed (logged).
     static ZelvoAutomationServer *startFromEnvironment();
     static ZelvoAutomationServer *instance();

@@ -1,11 +1,13 @@
 #include "zelvoautomationcommands.h"
 
+#include "zelvoaction.h"
 #include "zelvoapplicationwindow.h"
 #include "zelvobutton.h"
 #include "zelvodialog.h"
 #include "zelvomessagebox.h"
 #include "zelvostandardbuttons.h"
 #include "zelvotextedit.h"
+#include "zelvolog.h"
 #include "zelvowidgetinspector.h"
 
 #include <QElapsedTimer>
@@ -20,6 +22,7 @@ namespace {
 const int defaultWaitMs = 5000;
 const int longestWaitMs = 10 * 60 * 1000;
 const int pollMs = 20;
+const int menuEntryWaitMs = 2000;
 
 QJsonObject ok(QJsonObject reply = QJsonObject())
 {
@@ -84,6 +87,10 @@ void ZelvoAutomationCommands::widgets(const Reply &reply)
     const QJsonObject page = ZelvoWidgetInspector::describePage();
     result.insert(QStringLiteral("page"), page.isEmpty() ? QJsonValue() : QJsonValue(page));
     result.insert(QStringLiteral("widgets"), list);
+    QJsonArray menu;
+    for (ZelvoAction *action : ZelvoWidgetInspector::menuActions())
+        menu.append(action->objectName());
+    result.insert(QStringLiteral("menu"), menu);
     reply(ok(result));
 }
 
@@ -106,6 +113,12 @@ void ZelvoAutomationCommands::click(const QJsonObject &request, const Reply &rep
         reply(failure(QStringLiteral("click needs \"objectName\" or \"text\"")));
         return;
     }
+    if (!found.widget && request.contains(QStringLiteral("objectName"))) {
+        if (ZelvoAction *action = ZelvoWidgetInspector::findMenuAction(wanted)) {
+            clickMenuAction(action, wanted, reply);
+            return;
+        }
+    }
     if (!found.widget) {
         reply(failure(QStringLiteral("no visible widget \"%1\"").arg(wanted)));
         return;
@@ -121,6 +134,48 @@ void ZelvoAutomationCommands::click(const QJsonObject &request, const Reply &rep
         if (target)
             ZelvoWidgetInspector::tap(target);
     });
+}
+
+// A menu action is reached as a finger reaches it: a tap on the menu button,
+// then, once the menu is laid out, a tap on the action's entry.
+void ZelvoAutomationCommands::clickMenuAction(ZelvoAction *action, const QString &name, const Reply &reply)
+{
+    QGraphicsWidget *button = ZelvoWidgetInspector::menuButton();
+    QString error;
+    if (!button || !ZelvoWidgetInspector::prepareClick(button, &error)) {
+        reply(failure(QStringLiteral("cannot open the menu for \"%1\": %2")
+                          .arg(name, button ? error : QStringLiteral("the window shows no menu button"))));
+        return;
+    }
+    QJsonObject described;
+    described.insert(QStringLiteral("class"), QString::fromLatin1(action->metaObject()->className()));
+    described.insert(QStringLiteral("objectName"), name);
+    described.insert(QStringLiteral("text"), action->displayText());
+    described.insert(QStringLiteral("enabled"), action->isEnabled());
+    described.insert(QStringLiteral("layer"), QStringLiteral("menu"));
+    reply(ok(described));
+    QPointer<QGraphicsWidget> target(button);
+    later(this, [this, target, name]() {
+        if (!target)
+            return;
+        ZelvoWidgetInspector::tap(target);
+        tapWhenReady(name, menuEntryWaitMs / pollMs);
+    });
+}
+
+void ZelvoAutomationCommands::tapWhenReady(const QString &name, int triesLeft)
+{
+    const ZelvoWidgetInspector::Found entry = ZelvoWidgetInspector::findByObjectName(name);
+    QString error = QStringLiteral("the menu shows no entry");
+    if (entry.widget && ZelvoWidgetInspector::prepareClick(entry.widget, &error)) {
+        ZelvoWidgetInspector::tap(entry.widget);
+        return;
+    }
+    if (triesLeft <= 0) {
+        ZELVO_LOG_ERROR("UI automation could not tap the menu entry %s: %s", qPrintable(name), qPrintable(error));
+        return;
+    }
+    QTimer::singleShot(pollMs, this, [this, name, triesLeft]() { tapWhenReady(name, triesLeft - 1); });
 }
 
 void ZelvoAutomationCommands::back(const Reply &reply)

@@ -6,6 +6,8 @@
 
 #include <functional>
 
+class ZelvoAction;
+
 // Runs one automation request. The reply is handed to the callback, at once
 // for most commands, later for "wait". Actions that may start a nested event
 // loop (a tap that opens a message box) run after the reply has gone out, so
@@ -28,6 +30,8 @@ private:
     void widgets(const Reply &reply);
     void pages(const Reply &reply);
     void click(const QJsonObject &request, const Reply &reply);
+    void clickMenuAction(ZelvoAction *action, const QString &name, const Reply &reply);
+    void tapWhenReady(const QString &name, int triesLeft);
     void back(const Reply &reply);
     void answer(const QJsonObject &request, const Reply &reply);
     void type(const QJsonObject &request, const Reply &reply);

@@ -30,9 +30,10 @@ ZelvoAutomationServer *ZelvoAutomationServer::startFromEnvironment()
 {
     if (started())
         return theServer();
-    const QString path = QString::fromLocal8Bit(qgetenv(environmentVariable));
-    if (path.isEmpty() || !QCoreApplication::instance())
+    const QString configured = QString::fromLocal8Bit(qgetenv(environmentVariable));
+    if (configured.isEmpty() || !QCoreApplication::instance())
         return nullptr;
+    const QString path = expandSocketPath(configured, QCoreApplication::applicationName());
     started() = true;
     auto *server = new ZelvoAutomationServer(QCoreApplication::instance());
     if (!server->listen(path)) {
@@ -40,6 +41,17 @@ ZelvoAutomationServer *ZelvoAutomationServer::startFromEnvironment()
         return nullptr;
     }
     return server;
+}
+
+QString ZelvoAutomationServer::expandSocketPath(const QString &configured, const QString &applicationName)
+{
+    // The name becomes one file name: no folder separators of its own.
+    QString name = applicationName;
+    name.replace(QLatin1Char('/'), QLatin1Char('_'));
+    if (name.isEmpty())
+        name = QStringLiteral("application");
+    QString path = configured;
+    return path.replace(QLatin1String("%a"), name);
 }
 
 ZelvoAutomationServer *ZelvoAutomationServer::instance()

@@ -1,5 +1,6 @@
 #include "zelvowidgetinspector.h"
 
+#include "zelvoaction.h"
 #include "zelvoapplication.h"
 #include "zelvoapplicationpage.h"
 #include "zelvoapplicationwindow.h"
@@ -14,6 +15,7 @@
 #include "zelvoscenewindow.h"
 #include "zelvostylablewidget.h"
 #include "zelvotextedit.h"
+#include "zelvowidgetaction.h"
 
 #include <QCoreApplication>
 #include <QGraphicsScene>
@@ -240,6 +242,49 @@ ZelvoDialog *topDialog()
             if (auto *dialog = qobject_cast<ZelvoDialog *>(dialogs.at(i)))
                 return dialog;
         }
+    }
+    return nullptr;
+}
+
+QList<ZelvoAction *> menuActions()
+{
+    QList<ZelvoAction *> result;
+    ZelvoApplicationWindow *main = window();
+    ZelvoApplicationPage *page = main ? main->currentPage() : nullptr;
+    if (!page)
+        return result;
+    for (QAction *action : page->actions()) {
+        auto *zelvo = qobject_cast<ZelvoAction *>(action);
+        if (zelvo && (zelvo->location() & ZelvoAction::ApplicationMenuLocation) && zelvo->isVisible())
+            result << zelvo;
+    }
+    return result;
+}
+
+ZelvoAction *findMenuAction(const QString &name)
+{
+    if (name.isEmpty())
+        return nullptr;
+    for (ZelvoAction *action : menuActions()) {
+        auto *widgetAction = qobject_cast<ZelvoWidgetAction *>(action);
+        if (action->objectName() == name || (widgetAction && widgetAction->widget()
+                                             && widgetAction->widget()->objectName() == name))
+            return action;
+    }
+    return nullptr;
+}
+
+QGraphicsWidget *menuButton()
+{
+    ZelvoApplicationWindow *main = window();
+    QGraphicsWidget *bar = main ? navigationBar(main) : nullptr;
+    if (!bar)
+        return nullptr;
+    QList<Found> items;
+    collect(bar, QStringLiteral("navigation"), &items, false);
+    for (const Found &f : items) {
+        if (f.widget->objectName() == QLatin1String("zelvoMenuButton"))
+            return f.widget;
     }
     return nullptr;
 }

@@ -7,6 +7,7 @@
 #include <QString>
 
 class QGraphicsWidget;
+class ZelvoAction;
 class ZelvoApplicationWindow;
 class ZelvoDialog;
 
@@ -38,6 +39,14 @@ Found findByObjectName(const QString &name);
 Found findByText(const QString &text);
 
 ZelvoDialog *topDialog();
+
+// The visible application-menu actions of the top page, in menu order.
+QList<ZelvoAction *> menuActions();
+// The menu action of the top page with that object name (or whose widget
+// has it, for a widget action); null when there is none.
+ZelvoAction *findMenuAction(const QString &name);
+// The navigation bar's menu button, or null.
+QGraphicsWidget *menuButton();
 
 // Scrolls the widget into view if its page scrolls; then checks that a tap
 // at its centre reaches it. On failure *error says why.

@@ -1,0 +1,49 @@
+#include "certificatesfiltermodel.h"
+
+#include "certificateitem.h"
+#include "certuilog.h"
+#include "storeddomains.h"
+
+CertificatesFilterModel::CertificatesFilterModel(QObject *parent)
+    : QSortFilterProxyModel(parent)
+    , m_type(NoCertificateType)
+{
+    setSortRole(CertificateItem::SortKey);
+}
+
+CertificatesFilterModel::~CertificatesFilterModel() = default;
+
+void CertificatesFilterModel::selectCertificates(CertificateType type)
+{
+    if (int(type) < AllCertificates || int(type) > NoCertificateType) {
+        CERTUI_LOG_ERROR("%s: no such kind of certificates (%d)", "selectCertificates", int(type));
+        return;
+    }
+    m_type = type;
+    invalidateFilter();
+}
+
+CertificateType CertificatesFilterModel::certificateType() const
+{
+    return m_type;
+}
+
+bool CertificatesFilterModel::filterAcceptsRow(int sourceRow, const QModelIndex &sourceParent) const
+{
+    if (m_type == AllCertificates || m_type == NoCertificateType)
+        return true;
+    const QModelIndex index = sourceModel()->index(sourceRow, 0, sourceParent);
+    const CertificateItem *item = index.data(CertificateItem::ItemPointer).value<CertificateItem *>();
+    if (!item)
+        return false;
+    switch (m_type) {
+    case RootCertificates:
+        return item->isCA && StoredDomains::isHeldInDomain(item->purposes);
+    case UserCertificates:
+        return !item->isCA && StoredDomains::isHeldInDomain(item->purposes);
+    case ServerCertificates:
+        return item->purposes.contains(StoredDomains::serverName());
+    default:
+        return true;
+    }
+}

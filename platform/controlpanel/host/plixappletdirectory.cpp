@@ -1,0 +1,63 @@
+#include "plixappletdirectory.h"
+
+#include "plixlog.h"
+
+#include <QDir>
+#include <QSet>
+
+const char *const PlixAppletDirectory::pathVariable = "PLIXCONTROLPANEL_APPLET_PATH";
+
+QStringList PlixAppletDirectory::searchFolders()
+{
+    QStringList folders = QString::fromLocal8Bit(qgetenv(pathVariable)).split(QLatin1Char(':'), Qt::SkipEmptyParts);
+    folders << QStringLiteral(PLIX_BUILD_APPLET_DIR) << QStringLiteral(PLIX_INSTALL_APPLET_DIR);
+    folders.removeDuplicates();
+    return folders;
+}
+
+PlixAppletDirectory::PlixAppletDirectory(const QStringList &folders)
+    : m_folders(folders)
+{
+}
+
+QStringList PlixAppletDirectory::folders() const
+{
+    return m_folders;
+}
+
+QList<PlixAppletDescriptor> PlixAppletDirectory::applets() const
+{
+    QList<PlixAppletDescriptor> found;
+    QSet<QString> names;
+    for (const QString &folder : m_folders) {
+        const QDir dir(folder);
+        const QStringList files = dir.entryList({QStringLiteral("*.applet")}, QDir::Files | QDir::Readable, QDir::Name);
+        for (const QString &file : files) {
+            PlixAppletDescriptor descriptor;
+            QString error;
+            if (!PlixAppletDescriptor::read(dir.absoluteFilePath(file), &descriptor, &error)) {
+                PLIX_LOG_ERROR("skipping applet descriptor: %s", qPrintable(error));
+                continue;
+            }
+            if (names.contains(descriptor.name)) {
+                PLIX_LOG_ERROR("skipping applet descriptor %s: an earlier one already names \"%s\"",
+                               qPrintable(descriptor.descriptorPath), qPrintable(descriptor.name));
+                continue;
+            }
+            names.insert(descriptor.name);
+            found << descriptor;
+        }
+    }
+    return found;
+}
+
+bool PlixAppletDirectory::find(const QString &name, PlixAppletDescriptor *descriptor) const
+{
+    for (const PlixAppletDescriptor &candidate : applets()) {
+        if (candidate.name == name) {
+            *descriptor = candidate;
+            return true;
+        }
+    }
+    return false;
+}
