@@ -22,6 +22,8 @@
 #include <zelvomessagebox.h>
 #include <zelvotextedit.h>
 
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QStandardItemModel>
 #include <QtTest>
 
@@ -61,6 +63,25 @@ bool domainHolds(const QString &domain, const CertificateItem &item)
     X509_free(cert);
     bastra_certman_close_domain(handle);
     return found;
+}
+
+// The key record of the trust database as "<preference> <domains>".
+QString keyRecord(const QString &keyId)
+{
+    QString record;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("keyrecord"));
+        db.setDatabaseName(QString::fromLocal8Bit(qgetenv("TRUSTKEEP_DEVICE_ROOT")) + "/home/user/private/trustkeep.db");
+        QSqlQuery query(db);
+        if (db.open() && query.prepare(QStringLiteral("SELECT auth_preference, domains FROM keys WHERE id = ?"))) {
+            query.addBindValue(keyId);
+            if (query.exec() && query.next())
+                record = query.value(0).toString() + ' ' + query.value(1).toString();
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("keyrecord"));
+    return record;
 }
 
 // Standard error, where the applet's log lines go, while the code runs.
@@ -185,6 +206,21 @@ private slots:
         settings.reset();
         QCOMPARE(asked.count(), 1);
         QCOMPARE(asked.last().at(0).toInt(), 0);
+    }
+
+    // A new preference alone sends the unchanged domains; the service
+    // records it for the key, which the certificate does not carry along.
+    void preferenceChangeThroughTheService()
+    {
+        const QModelIndex holder = listed(AppletDevice::keyHolderName);
+        CertificateItem *item = itemAt(holder);
+        QVERIFY(item->hasKey && !item->privateKey && item->authPreference == 0);
+        panel.saveSelection(QModelIndexList({ holder }));
+        const QByteArray log = logOf([&] { panel.settingsChanged(item->purposes, 1); });
+        QVERIFY2(log.isEmpty(), log.constData());
+        QCOMPARE(item->authPreference, 1);
+        QVERIFY(domainHolds("ssl-user", *item));
+        QCOMPARE(keyRecord(item->keyId), QStringLiteral("1 ssl-user"));
     }
 
     // Certificates chosen from a file are installed one by one for the
