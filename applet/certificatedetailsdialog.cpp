@@ -11,6 +11,7 @@ CertificateDetailsDialog::CertificateDetailsDialog(unsigned int level, QGraphics
     , m_details(new CertificateDetailsWidget)
     , m_level(level)
 {
+    setObjectName(QStringLiteral("certificateDetailsPage"));
     connect(m_details, SIGNAL(certificateSelected(CertificateItem*)), this,
             SLOT(certificateSelected(CertificateItem*)));
     m_layout = new QGraphicsLinearLayout(Qt::Vertical);

@@ -23,6 +23,7 @@ CertificateFileListDialog::CertificateFileListDialog(QGraphicsWidget *parent)
     // The user's home, on the device or under the emulation root.
     , m_paths(DevicePaths::resolve(QStringLiteral("/home/user/")))
 {
+    setObjectName(QStringLiteral("certificateFileListPage"));
     initWidget();
 }
 

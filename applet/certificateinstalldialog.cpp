@@ -12,6 +12,7 @@ CertificateInstallDialog::CertificateInstallDialog(QGraphicsWidget *parent)
     , m_fileWidget(new CertificateFileWidget)
     , m_layout(nullptr)
 {
+    setObjectName(QStringLiteral("certificateInstallPage"));
     connect(m_fileWidget, SIGNAL(certificateSelected(QModelIndex)), this, SLOT(openDetailsPage(QModelIndex)));
     connect(m_fileWidget, SIGNAL(installCertificates(QModelIndexList)), this,
             SLOT(openSettingsPage(QModelIndexList)));

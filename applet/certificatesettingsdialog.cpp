@@ -24,6 +24,7 @@ CertificateSettingsDialog::CertificateSettingsDialog(QGraphicsWidget *parent)
     , m_layout(nullptr)
     , m_settings(new CertificateSettingsWidget)
 {
+    setObjectName(QStringLiteral("certificateSettingsPage"));
     m_layout = new QGraphicsLinearLayout(Qt::Vertical);
     m_layout->addItem(m_settings);
     setLayout(m_layout);

@@ -33,6 +33,7 @@ CertificatesListWidget::CertificatesListWidget(QGraphicsWidget *parent)
     , m_typeShown(NoCertificateType)
     , m_spinner(nullptr)
 {
+    setObjectName(QStringLiteral("certificatesListPage"));
     initWidget();
 }
 

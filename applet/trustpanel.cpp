@@ -110,6 +110,10 @@ void TrustPanel::lockPortrait()
     }
 }
 
+// The control panel asks for the title and the menu again once the user has
+// left a page, without building the page below anew: a details or settings
+// page hands them back, when it is left, to the page it was opened from (the
+// page built before it).
 PlixStylableWidget *TrustPanel::buildPage(int widgetId)
 {
     switch (widgetId) {
@@ -123,6 +127,8 @@ PlixStylableWidget *TrustPanel::buildPage(int widgetId)
         settingsPage = new CertificateSettingsDialog;
         settingsPage->setCertificates(plainIndexes(settingsSelection));
         connect(settingsPage, SIGNAL(newSettings(QStringList,int)), this, SLOT(settingsChanged(QStringList,int)));
+        const int below = currentPage;
+        connect(settingsPage, &CertificateSettingsDialog::newSettings, this, [this, below]() { currentPage = below; });
         return settingsPage;
     }
     case FileListPage:
@@ -152,6 +158,8 @@ PlixStylableWidget *TrustPanel::buildPage(int widgetId)
         connect(page, SIGNAL(certificateItemSelected(CertificateItem*)), this,
                 SLOT(saveSelection(CertificateItem*)));
         connect(page, SIGNAL(detailsDone()), this, SLOT(popSelection()));
+        const int below = currentPage;
+        connect(page, &CertificateDetailsDialog::detailsDone, this, [this, below]() { currentPage = below; });
         return page;
     }
     }
@@ -279,12 +287,16 @@ void TrustPanel::saveSelection(CertificateItem *ci)
     ++detailsDepth;
 }
 
+// Back to the details page below: its certificate is current again, so that
+// the menu and its actions are about the certificate shown.
 void TrustPanel::popSelection()
 {
     if (detailsDepth > 0)
         --detailsDepth;
     if (!selectionStack.isEmpty())
         selectionStack.removeLast();
+    if (!selectionStack.isEmpty())
+        currentIndex = selectionStack.last();
 }
 
 void TrustPanel::openSettingsPage()
