@@ -321,6 +321,35 @@ private slots:
                  log.constData());
     }
 
+    // Without a service (it cannot start: its database is a folder) every
+    // call is a D-Bus error: logged, and the list and the item stay.
+    void absentService()
+    {
+        QVERIFY(device.bus.waitForName(PrivateBus::serviceName, false, 30000));
+        const QString database = device.root.resolve(QStringLiteral("/home/user/private/trustkeep.db"));
+        QVERIFY(QFile::rename(database, database + ".away") && QDir().mkdir(database));
+        const QModelIndex holder = listed(AppletDevice::keyHolderName);
+        CertificateItem *item = itemAt(holder);
+        const QStringList purposes = item->purposes;
+        const int rows = list->certificatesModel()->rowCount();
+        panel.saveSelection(QModelIndexList({ holder }));
+        panel.saveSelection(holder);
+        DialogAnswer yes([](ZelvoSceneWindow *d) {
+            QString text;
+            return answerBox(d, QMessageBox::Yes, &text);
+        });
+        const QString log = QString::fromUtf8(logOf([&] {
+            panel.settingsChanged({ "wifi" }, item->authPreference);
+            panel.deleteCertificate();
+        }));
+        QVERIFY(QDir().rmdir(database) && QFile::rename(database + ".away", database));
+        QCOMPARE(log.count(QRegularExpression("^trustpanel\\(\\d+\\): ERROR (settingsChanged|deleteCertificate): dbus error: .+$",
+                                              QRegularExpression::MultilineOption)), 2);
+        QCOMPARE(item->purposes, purposes);
+        QCOMPARE(list->certificatesModel()->rowCount(), rows);
+        QVERIFY(listed(AppletDevice::keyHolderName).isValid());
+    }
+
     // Other components move a key by name through the meta-object system;
     // a new key for "password prompt" is stored under the password chosen
     // in the dialog.
