@@ -170,7 +170,7 @@ private slots:
     void preferenceMove_data()
     {
         QTest::addColumn<int>("from");        // -1: not in the store yet
-        QTest::addColumn<QString>("keyFile"); // "", "missing" or "damaged"
+        QTest::addColumn<QString>("keyFile"); // "", "missing", "damaged" or "no id"
         QTest::addColumn<int>("to");
         QTest::addColumn<QStringList>("answers");
         QTest::addColumn<bool>("ok");
@@ -215,6 +215,7 @@ private slots:
             << QStringList { failed } << "";
         QTest::newRow("preference outside the table") << 0 << "" << 3 << none << false << none << "vexmordulans1";
         QTest::newRow("stored preference outside the table") << 5 << "" << 0 << none << false << none << "";
+        QTest::newRow("unreadable key id") << -1 << "no id" << 0 << none << false << none << "";
     }
 
     void preferenceMove()
@@ -241,6 +242,8 @@ private slots:
             QVERIFY(QFile::remove(keyPath));
         else if (keyFile == "damaged")
             QVERIFY(CertificateFactory::writeFile(keyPath, "not a key"));
+        else if (keyFile == "no id")
+            item.keyId = "not-hex";
 
         ScriptedPrompts prompts(FETCHED(QStringList, answers));
         QCOMPARE(PreferenceMove(prompts).run(item, to), ok);
@@ -254,19 +257,6 @@ private slots:
             QVERIFY(found != 0);
         else
             QCOMPARE(found, 0);
-    }
-
-    void preferenceMoveRefusesAnUnreadableKeyId()
-    {
-        TemporaryDeviceRoot root;
-        MadeItem made;
-        makeItem(made, false);
-        made.item.keyId = "not-hex";
-        made.item.authPreference = -1;
-        ScriptedPrompts prompts({});
-        QVERIFY(!PreferenceMove(prompts).run(made.item, 0));
-        QCOMPARE(made.item.authPreference, -1);
-        QVERIFY(QDir(root.keyFolder()).isEmpty());
     }
 
     void deletion_data()

@@ -58,7 +58,19 @@ class TestTrustPanelActionsHost : public QObject
         return opened;
     }
 
-    QString output() { return QString::fromLocal8Bit(host.readAllStandardError()) + device.bus.daemonLog(); }
+    QString hostLog;  // what the control panel logged so far
+    QString output()
+    {
+        hostLog += QString::fromLocal8Bit(host.readAllStandardError());
+        return hostLog + device.bus.daemonLog();
+    }
+    // Log lines of the applet that match the pattern.
+    int logged(const QString &pattern)
+    {
+        output();
+        return hostLog.count(QRegularExpression(QStringLiteral("^trustpanel\\(\\d+\\): ERROR ") + pattern + '$',
+                                                QRegularExpression::MultilineOption));
+    }
 
     // The settings page of a listed certificate, from its details page.
     bool openSettingsOf(const char *name)
@@ -88,6 +100,25 @@ class TestTrustPanelActionsHost : public QObject
         return accepted;
     }
 
+    // From the list to the settings page of the certificates picked from the
+    // import file, where only "smime" is left on (a certificate without
+    // purposes is offered all four), and back.
+    bool importForSmime(const QStringList &picks)
+    {
+        if (!ui.click(QStringLiteral("importNew")) || !ui.waitForText(QStringLiteral("import.pem"), 30000)
+            || !ui.clickText(QStringLiteral("import.pem")) || !ui.waitFor(QStringLiteral("certificateInstallPage")))
+            return false;
+        for (const QString &pick : picks)
+            if (!ui.click(pick))
+                return false;
+        if (!ui.click(QStringLiteral("installButton")) || !ui.waitFor(QStringLiteral("certificateSettingsPage")))
+            return false;
+        for (const char *purpose : { "purpose_ssl", "purpose_wifi", "purpose_codesign" })
+            if (!ui.click(QLatin1String(purpose)))
+                return false;
+        return ui.back();
+    }
+
 private slots:
     void initTestCase()
     {
@@ -111,6 +142,7 @@ private slots:
 
     void cleanup()
     {
+        hostLog.clear();
         ui.disconnectFromServer();
         host.kill();
         host.waitForFinished();
@@ -126,17 +158,33 @@ private slots:
         QVERIFY2(ui.waitFor(QStringLiteral("plixPage5"), 30000), qPrintable(output()));
         QVERIFY2(domainHolds(QStringLiteral("ssl-user")).contains(plain.first()), qPrintable(output()));
         QCOMPARE(domainHolds(QStringLiteral("wifi-user")), plain);
+
+        // Without any purpose it leaves every domain, and the details page
+        // returns to the list once the settings page is gone.
+        QVERIFY(ui.click(QStringLiteral("certificateSettings")) && ui.waitFor(QStringLiteral("certificateSettingsPage")));
+        QVERIFY(ui.click(QStringLiteral("purpose_ssl")) && ui.click(QStringLiteral("purpose_wifi")));
+        QVERIFY(ui.back());
+        QVERIFY2(ui.waitFor(QStringLiteral("plixPage0"), 30000), qPrintable(output()));
+        QVERIFY(domainHolds(QStringLiteral("wifi-user")).isEmpty());
+        QVERIFY(!domainHolds(QStringLiteral("ssl-user")).contains(plain.first()));
+        QVERIFY(!ZelvoAutomationClient::hasWidget(ui.widgets(), QStringLiteral("plixPage5")));
     }
 
     void preferenceChange()
     {
         QCOMPARE(keyPreference(keyHolderId), QVariant(0));
+        // A key without a password of its own: the service says no.
+        QVERIFY(ui.clickText(QString::fromUtf8(AppletDevice::keyHolderName)) && ui.waitFor(QStringLiteral("plixPage5")));
+        QVERIFY(ui.click(QStringLiteral("changePassword")));
+        QTRY_COMPARE(logged(QStringLiteral("changePassword: changing password failed")), 1);
+        QVERIFY(ui.back() && ui.waitFor(QStringLiteral("plixPage0")));
+
         QVERIFY2(openSettingsOf(AppletDevice::keyHolderName), qPrintable(ui.lastError()));
         QVERIFY2(choosePreference(QStringLiteral("Ask for confirmation")), qPrintable(ui.lastError()));
         QVERIFY(ui.back());
         QVERIFY2(ui.waitFor(QStringLiteral("plixPage5"), 30000), qPrintable(output()));
         QCOMPARE(keyPreference(keyHolderId), QVariant(1));
-        QCOMPARE(domainHolds(QStringLiteral("ssl-user")).size(), 2);
+        QCOMPARE(domainHolds(QStringLiteral("ssl-user")), QStringList(keyHolderId));
     }
 
     // The key goes under a password of the user's (asked in the service's
@@ -171,6 +219,10 @@ private slots:
         QVERIFY(ui.clickText(QString::fromUtf8(AppletDevice::intermediateName)));
         QVERIFY2(ui.waitFor(QStringLiteral("plixPage6")), qPrintable(ui.lastError()));
         QVERIFY2(ui.click(QStringLiteral("deleteCertificate")), qPrintable(ui.lastError()));
+        QVERIFY2(ui.answer(QStringLiteral("No")), qPrintable(ui.lastError()));
+        QVERIFY(ui.waitFor(QStringLiteral("plixPage6")));
+        QCOMPARE(domainHolds(QStringLiteral("ssl-ca")).size(), 1);
+        QVERIFY(ui.click(QStringLiteral("deleteCertificate")));
         QVERIFY2(ui.answer(QStringLiteral("Yes")), qPrintable(ui.lastError()));
         QVERIFY2(ui.waitFor(QStringLiteral("plixPage0"), 30000), qPrintable(output()));
         QVERIFY2(domainHolds(QStringLiteral("ssl-ca")).isEmpty(), qPrintable(output()));
@@ -180,25 +232,47 @@ private slots:
 
     // A certificate picked from a file is installed for the purpose chosen
     // on the settings page that follows, and joins the list.
+    // Of two certificates from a file, the first one the service refuses
+    // (files lie where the domains would be) ends the installation.
+    void importFailureStopsTheRest()
+    {
+        for (const char *domain : { "smime-user", "smime-ca" })
+            QVERIFY(CertificateFactory::writeFile(device.root.privateDomainFolder(domain), "blocked"));
+        QVERIFY2(importForSmime({ "pick_0", "pick_1" }), qPrintable(ui.lastError()));
+        QTRY_COMPARE_WITH_TIMEOUT(logged(QStringLiteral("settingsChanged: insert failed")), 1, 30000);
+        QVERIFY(ui.waitFor(QStringLiteral("certificateInstallPage")));
+        QCOMPARE(logged(QStringLiteral(".*")), 1);
+        for (const char *domain : { "smime-user", "smime-ca" })
+            QVERIFY(QFile::remove(device.root.privateDomainFolder(domain)));
+    }
+
     void importFromAFile()
     {
-        QVERIFY2(ui.click(QStringLiteral("importNew")), qPrintable(ui.lastError()));
-        QVERIFY2(ui.waitForText(QStringLiteral("import.pem"), 30000), qPrintable(ui.lastError()));
-        QVERIFY(ui.clickText(QStringLiteral("import.pem")));
-        QVERIFY2(ui.waitFor(QStringLiteral("certificateInstallPage")), qPrintable(ui.lastError()));
-        QVERIFY(ui.click(QStringLiteral("pick_0")));
-        QVERIFY(ui.click(QStringLiteral("installButton")));
-        QVERIFY2(ui.waitFor(QStringLiteral("certificateSettingsPage")), qPrintable(ui.lastError()));
-        // A certificate without purposes is offered all four: keep one.
-        for (const char *purpose : { "purpose_ssl", "purpose_wifi", "purpose_codesign" })
-            QVERIFY(ui.click(QLatin1String(purpose)));
-        QVERIFY(ui.back());
+        QVERIFY2(importForSmime({ "pick_0" }), qPrintable(ui.lastError()));
         QTRY_COMPARE_WITH_TIMEOUT(domainHolds("smime-user").size() + domainHolds("smime-ca").size(), 1, 30000);
         while (!ZelvoAutomationClient::hasWidget(ui.widgets(), QStringLiteral("plixPage0")))
             QVERIFY(ui.back());
         const bool leaf = !domainHolds("smime-user").isEmpty();
         QVERIFY2(ui.waitForText(QString::fromUtf8(leaf ? AppletDevice::importLeafName : AppletDevice::importCaName)),
                  qPrintable(output()));
+    }
+
+    // Without a service (it cannot start: its database is a folder) a change
+    // and a deletion are D-Bus errors: logged, and the page stays.
+    void absentService()
+    {
+        QVERIFY(device.bus.waitForName(QLatin1String(PrivateBus::serviceName), false, 30000));
+        const QString database = device.root.resolve(QStringLiteral("/home/user/private/trustkeep.db"));
+        QVERIFY(QFile::rename(database, database + ".away") && QDir().mkdir(database));
+        QVERIFY2(openSettingsOf(AppletDevice::keyHolderName), qPrintable(ui.lastError()));
+        QVERIFY(ui.click(QStringLiteral("purpose_wifi")) && ui.back());
+        QTRY_COMPARE_WITH_TIMEOUT(logged(QStringLiteral("settingsChanged: dbus error: .+")), 1, 30000);
+        QVERIFY(ui.waitFor(QStringLiteral("plixPage5")) && ui.click(QStringLiteral("deleteCertificate")));
+        QVERIFY(ui.answer(QStringLiteral("Yes")));
+        QTRY_COMPARE_WITH_TIMEOUT(logged(QStringLiteral("deleteCertificate: dbus error: .+")), 1, 30000);
+        QVERIFY(ui.waitFor(QStringLiteral("plixPage5")));
+        QVERIFY(QDir().rmdir(database) && QFile::rename(database + ".away", database));
+        QCOMPARE(domainHolds(QStringLiteral("ssl-user")), QStringList(keyHolderId));
     }
 };
 
