@@ -214,9 +214,11 @@ void CertificatesListWidget::listItemSelected(const QModelIndex &mi)
 
 QModelIndex CertificatesListWidget::index(CertificateItem *ci)
 {
-    if (ci) {
-        const QModelIndexList found = m_model->match(m_model->index(0, 0), CertificateItem::Identity,
-                                                     ci->attribute(CertificateItem::Identity), 1,
+    // An item without an identity (no certificate) would match any row as
+    // the empty start of every identity.
+    const QVariant identity = ci ? ci->attribute(CertificateItem::Identity) : QVariant();
+    if (!identity.toStringList().isEmpty()) {
+        const QModelIndexList found = m_model->match(m_model->index(0, 0), CertificateItem::Identity, identity, 1,
                                                      Qt::MatchStartsWith | Qt::MatchWrap);
         if (!found.isEmpty())
             return found.first();

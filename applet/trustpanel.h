@@ -29,7 +29,8 @@ class ZelvoLocale;
 //   0  the certificate list             3  the certificates of a chosen file
 //   1  purposes of the chosen ones      4  details, no menu (root certificates)
 //   2  certificate files in the home    5  details with the details menu
-//   n >= 6 (and any other number): details one level deeper than page n - 7
+//   n >= 6: details of a certificate related to the one on the details page
+//   of level n - 6; any other number: details as page 5
 //
 // Indexes it keeps may belong to the list page's models or to the install
 // page's; the certificate is always read through the index's item role. An

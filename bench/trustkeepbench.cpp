@@ -9,6 +9,10 @@
 
 #include <certificatefactory.h>
 #include <certificatefilemodel.h>
+#include <certificateitem.h>
+#include <certificatesfiltermodel.h>
+#include <certificateslist.h>
+#include <certificatesmodel.h>
 #include <privatebus.h>
 #include <temporarydeviceroot.h>
 #include <trustdatabase.h>
@@ -17,6 +21,7 @@
 #include <bastra_crypto.h>
 
 #include <QApplication>
+#include <QGraphicsLinearLayout>
 #include <QDBusArgument>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
@@ -32,6 +37,11 @@
 #include <QTextStream>
 #include <QTimer>
 #include <QVariant>
+
+#include <zelvoapplication.h>
+#include <zelvoapplicationpage.h>
+#include <zelvoapplicationwindow.h>
+#include <zelvolabel.h>
 
 #include <csignal>
 #include <cstdio>
@@ -235,6 +245,8 @@ public:
     void loadFromDomains();
     void homeScan();
     void peakMemory();
+    void certificatesModel();
+    void listFirstFrame();
 
 private:
     bool prepareTrusted(BenchDevice &device, QString *derText);
@@ -543,6 +555,156 @@ void Bench::peakMemory()
     rows << row;
 }
 
+void Bench::certificatesModel()
+{
+    Row row{ QStringLiteral("CertificatesModel populate() to modelPopulated(), 1 000 certificates + 1 000 trust records / "
+                            "the bare LoadCertificatesFromDomains call"), {}, 1.5, {} };
+    BenchDevice device(QStringLiteral("model"));
+    // A device's mix: shared roots, own CAs, own user certificates (some
+    // with keys), and the trust records of servers visited.
+    const QStringList domains{ QStringLiteral("common-ca"), QStringLiteral("ssl-ca"), QStringLiteral("wifi-user"),
+                               QStringLiteral("smime-user") };
+    QList<QPair<QString, QByteArray>> servers;
+    bool ready = device.isReady() && device.database().isOpen();
+    QSqlQuery keys(device.database());
+    keys.prepare(QStringLiteral("INSERT INTO keys (id, cn, auth_preference, domains, der_dump) VALUES (?, ?, ?, ?, ?)"));
+    for (int i = 0; i < 1000 && ready; ++i) {
+        CertificateFactory::Options options;
+        options.commonName = QStringLiteral("Stored %1").arg(i);
+        const QString &domain = domains.at(i % domains.size());
+        options.isCa = domain.endsWith(QLatin1String("-ca"));
+        const auto made = CertificateFactory::makeSelfSigned(options);
+        const QString keyId = keyIdText(made.certificate.data());
+        const QString folder = domain == QLatin1String("common-ca") ? device.root.sharedDomainFolder(domain)
+                                                                   : device.root.privateDomainFolder(domain);
+        ready = !keyId.isEmpty()
+            && CertificateFactory::writeFile(folder + QLatin1Char('/') + keyId,
+                                             CertificateFactory::toDer(made.certificate.data()));
+        if (ready && domain.endsWith(QLatin1String("-user")) && i % 3 == 0) {
+            keys.addBindValue(keyId);
+            keys.addBindValue(options.commonName);
+            keys.addBindValue(i % 2);
+            keys.addBindValue(domain);
+            keys.addBindValue(QByteArray());
+            ready = keys.exec();
+        }
+        CertificateFactory::Options server;
+        server.commonName = QStringLiteral("server%1.example.test").arg(i);
+        servers.append({ server.commonName,
+                         CertificateFactory::toDer(CertificateFactory::makeSelfSigned(server).certificate.data()) });
+    }
+    ready = ready && device.addTrustRecords(servers)
+        && device.startService(PrivateBus::trustkeepBinary(), { QStringLiteral("--dbus") });
+    if (!ready) {
+        row.note = QStringLiteral("set-up failed");
+        rows << row;
+        return;
+    }
+    QDBusConnection connection = device.connection();
+    const QDBusMessage load = methodCall(QStringLiteral("LoadCertificatesFromDomains"), { CertificatesModel::storeDomains() });
+    auto bareCall = [&]() -> double {
+        QElapsedTimer timer;
+        timer.start();
+        const QDBusMessage reply = connection.call(load, QDBus::Block, 120000);
+        const double ms = double(timer.nsecsElapsed()) / 1e6;
+        return reply.type() == QDBusMessage::ReplyMessage ? ms : -1;
+    };
+    auto populate = [&]() -> double {
+        CertificatesModel model(connection);
+        QEventLoop loop;
+        QObject::connect(&model, &CertificatesModel::modelPopulated, &loop, &QEventLoop::quit);
+        QElapsedTimer timer;
+        timer.start();
+        model.populate();
+        loop.exec();
+        const double ms = double(timer.nsecsElapsed()) / 1e6;
+        return model.rowCount() == 2000 ? ms : -1;
+    };
+    // The service ends two seconds after its last call; each pair runs well
+    // inside that, and both sides see the same moments of machine load.
+    bareCall();
+    populate();
+    for (int i = 0; i < m_repeats; ++i) {
+        const double product = populate();
+        const double floor = bareCall();
+        if (product < 0 || floor < 0) {
+            row.note = QStringLiteral("a run failed");
+            break;
+        }
+        row.ratios.add(product / floor);
+        row.note = QStringLiteral("%1 ms / %2 ms").arg(qint64(product)).arg(qint64(floor));
+    }
+    rows << row;
+}
+
+void Bench::listFirstFrame()
+{
+    Row row{ QStringLiteral("CertificatesList first frame with 10 000 rows / with 10 rows"), {}, 1.5, {} };
+    // Certificates of one key are quick to make; each is still its own row.
+    const KeyPtr key = CertificateFactory::makeKey();
+    auto fill = [&](CertificatesModel &model, int count) {
+        for (int i = 0; i < count; ++i) {
+            CertificateFactory::Options options;
+            options.commonName = QStringLiteral("Listed %1").arg(i);
+            const auto made = CertificateFactory::makeForKey(options, key);
+            CertificateItem item;
+            if (!item.setCertificate(made.certificate.data()) || !model.populate(&item))
+                return false;
+        }
+        return true;
+    };
+    CertificatesModel small(QDBusConnection(QStringLiteral("unused")));
+    CertificatesModel large(QDBusConnection(QStringLiteral("unused")));
+    CertificatesFilterModel smallFilter;
+    CertificatesFilterModel largeFilter;
+    if (!key || !fill(small, 10) || !fill(large, 10000)) {
+        row.note = QStringLiteral("set-up failed");
+        rows << row;
+        return;
+    }
+    smallFilter.setSourceModel(&small);
+    largeFilter.setSourceModel(&large);
+    smallFilter.sort(0);
+    largeFilter.sort(0);
+    // From building the page with the list to its first frame rendered.
+    auto firstFrame = [&](CertificatesFilterModel &filter) -> double {
+        QElapsedTimer timer;
+        timer.start();
+        ZelvoApplicationWindow window;
+        window.resize(480, 800);
+        auto *page = new ZelvoApplicationPage;
+        auto *content = new QGraphicsWidget;
+        auto *layout = new QGraphicsLinearLayout(Qt::Vertical, content);
+        layout->addItem(new ZelvoLabel(QStringLiteral("Certificates")));
+        auto *list = new CertificatesList;
+        layout->addItem(list);
+        layout->addStretch();
+        list->setItemModel(&filter);
+        page->setCentralWidget(content);
+        page->appear(&window);
+        window.show();
+        for (int turns = 0; turns < 100 && list->itemWidgetCount() == 0; ++turns)
+            QCoreApplication::processEvents();
+        const QPixmap frame = window.grab();
+        const double ms = double(timer.nsecsElapsed()) / 1e6;
+        const bool shown = list->itemWidgetCount() > 0 && list->itemWidgetCount() <= 10 && !frame.isNull();
+        return shown ? ms : -1;
+    };
+    firstFrame(smallFilter);
+    firstFrame(largeFilter);
+    for (int i = 0; i < qMax(m_repeats, 5); ++i) {
+        const double product = firstFrame(largeFilter);
+        const double floor = firstFrame(smallFilter);
+        if (product < 0 || floor < 0) {
+            row.note = QStringLiteral("a frame failed");
+            break;
+        }
+        row.ratios.add(product / floor);
+        row.note = QStringLiteral("%1 ms / %2 ms").arg(product, 0, 'f', 1).arg(floor, 0, 'f', 1);
+    }
+    rows << row;
+}
+
 void printTable(const QList<Row> &rows)
 {
     QTextStream out(stdout);
@@ -564,7 +726,7 @@ void printTable(const QList<Row> &rows)
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
+    ZelvoApplication app(argc, argv, QStringLiteral("trustkeep-bench"));
     const int repeats = argc > 1 ? qMax(1, QString::fromLocal8Bit(argv[1]).toInt()) : 5;
     const QStringList only = qEnvironmentVariable("TRUSTKEEP_BENCH_ONLY").split(QLatin1Char(','), Qt::SkipEmptyParts);
     auto wanted = [&](const char *name) { return only.isEmpty() || only.contains(QLatin1String(name)); };
@@ -582,6 +744,10 @@ int main(int argc, char *argv[])
         bench.homeScan();
     if (wanted("memory"))
         bench.peakMemory();
+    if (wanted("model"))
+        bench.certificatesModel();
+    if (wanted("list"))
+        bench.listFirstFrame();
     printTable(bench.rows);
     return 0;
 }

@@ -7,20 +7,13 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
-const char AppletDevice::rootName[] = "Applet Root CA";
-const char AppletDevice::intermediateName[] = "Applet Intermediate CA";
-const char AppletDevice::keyHolderName[] = "Key Holder";
-const char AppletDevice::plainName[] = "Plain Certificate";
-const char AppletDevice::serverName[] = "server.applet.test";
-const char AppletDevice::importLeafName[] = "Import Leaf";
-const char AppletDevice::importCaName[] = "Import CA";
-
 namespace {
 
-CertificateFactory::Options named(const char *name)
+CertificateFactory::Options named(const char *name, bool isCa = false)
 {
     CertificateFactory::Options options;
     options.commonName = QString::fromUtf8(name);
+    options.isCa = isCa;
     return options;
 }
 
@@ -28,47 +21,25 @@ CertificateFactory::Options named(const char *name)
 
 bool AppletDevice::setUp(QString *error)
 {
-    if (!root.isValid() || !bus.isRunning()) {
-        *error = QStringLiteral("no device root or bus: ") + bus.errorString();
+    *error = bus.errorString();
+    if (!root.isValid() || !bus.isRunning())
         return false;
-    }
     const auto rootCa = CertificateFactory::makeCa(QString::fromUtf8(rootName));
-    CertificateFactory::Options intermediateOptions = named(intermediateName);
-    intermediateOptions.isCa = true;
-    const auto intermediate = CertificateFactory::makeIssued(intermediateOptions, rootCa);
-    const auto keyHolder = CertificateFactory::makeIssued(named(keyHolderName), intermediate);
-    const auto plain = CertificateFactory::makeSelfSigned(named(plainName));
-    const auto server = CertificateFactory::makeSelfSigned(named(serverName));
-    const auto importCa = CertificateFactory::makeCa(QString::fromUtf8(importCaName));
+    const auto intermediate = CertificateFactory::makeIssued(named(intermediateName, true), rootCa);
+    const auto importCa = CertificateFactory::makeCa(QStringLiteral("Import CA"));
     const auto importLeaf = CertificateFactory::makeIssued(named(importLeafName), importCa);
-    for (const auto *made : { &rootCa, &intermediate, &keyHolder, &plain, &server, &importCa, &importLeaf }) {
-        if (made->isNull()) {
-            *error = QStringLiteral("OpenSSL could not make the certificates");
-            return false;
-        }
-    }
-    if (!root.addSharedCertificate(QStringLiteral("common-ca"), rootCa.certificate.data())) {
-        *error = QStringLiteral("could not put the root certificate into common-ca");
-        return false;
-    }
     QList<X509Ptr> bundle;
     bundle << X509Ptr(X509_dup(importLeaf.certificate.data())) << X509Ptr(X509_dup(importCa.certificate.data()));
-    if (!CertificateFactory::writeFile(importFile(), CertificateFactory::toPemBundle(bundle))) {
-        *error = QStringLiteral("could not write ") + importFile();
-        return false;
-    }
-    return addTrustRecord(server, error) && install(intermediate, false, QStringLiteral("ssl-ca"), error)
-        && install(keyHolder, true, QStringLiteral("ssl-user"), error)
-        && install(plain, false, QStringLiteral("wifi-user"), error);
+    *error = QStringLiteral("could not place the root certificate or the file to import");
+    return root.addSharedCertificate(QStringLiteral("common-ca"), rootCa.certificate.data())
+        && CertificateFactory::writeFile(importFile(), CertificateFactory::toPemBundle(bundle))
+        && addTrustRecord(CertificateFactory::makeSelfSigned(named(serverName)), error)
+        && install(intermediate, false, QStringLiteral("ssl-ca"), error)
+        && install(CertificateFactory::makeIssued(named(keyHolderName), intermediate), true, QStringLiteral("ssl-user"), error)
+        && install(CertificateFactory::makeSelfSigned(named(plainName)), false, QStringLiteral("wifi-user"), error);
 }
 
-QString AppletDevice::importFile() const
-{
-    return root.home() + QStringLiteral("/certificates/import.pem");
-}
-
-// The service's own install: the serialized item, with its key and the
-// preference "no action" when it has one.
+// The serialized item, with its key under the preference "no action".
 bool AppletDevice::install(const CertificateFactory::Issued &material, bool withKey, const QString &domain,
                            QString *error)
 {
@@ -79,45 +50,34 @@ bool AppletDevice::install(const CertificateFactory::Issued &material, bool with
         item.authPreference = 0;
     }
     QByteArray image;
-    if (!item.serialize(image)) {
-        *error = QStringLiteral("could not serialize ") + item.commonName;
-        return false;
-    }
+    item.serialize(image);
     TrustkeepClient service(QLatin1String(PrivateBus::serviceName), QStringLiteral("/request"), bus.connection());
     service.setTimeout(60000);
-    QDBusPendingReply<bool> reply =
-        service.InstallCertificateToDomains(QString::fromLatin1(image.toBase64()), QStringList(domain));
+    QDBusPendingReply<bool> reply = service.InstallCertificateToDomains(QString::fromLatin1(image.toBase64()), { domain });
     reply.waitForFinished();
-    if (reply.isError() || !reply.value()) {
-        *error = QStringLiteral("installing %1 failed: %2").arg(item.commonName, reply.error().message());
-        return false;
-    }
-    return true;
+    *error = QStringLiteral("installing %1 failed: %2").arg(item.commonName, reply.error().message());
+    return !reply.isError() && reply.value();
 }
 
+// A trust record for good, as the service writes one.
 bool AppletDevice::addTrustRecord(const CertificateFactory::Issued &material, QString *error)
 {
-    const QString connection = QStringLiteral("appletdevice");
     bool added = false;
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("appletdevice"));
         db.setDatabaseName(root.resolve(QStringLiteral("/home/user/private/trustkeep.db")));
         QSqlQuery query(db);
         added = db.open()
-            && query.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS certificates (id integer PRIMARY KEY, "
-                                         "subject_cn varchar NOT NULL, installed boolean, trust_type tinyint "
-                                         "DEFAULT 0, trust_ends datetime, der_dump)"))
+            && query.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS certificates (id integer PRIMARY KEY, subject_cn "
+                                         "varchar NOT NULL, installed boolean, trust_type tinyint DEFAULT 0, "
+                                         "trust_ends datetime, der_dump)"))
             && query.prepare(QStringLiteral("INSERT INTO certificates (subject_cn, installed, trust_type, der_dump) "
                                             "VALUES (?, 1, 1, ?)"));
-        if (added) {
-            query.addBindValue(QString::fromUtf8(serverName));
-            query.addBindValue(CertificateFactory::toDer(material.certificate.data()));
-            added = query.exec();
-        }
-        if (!added)
-            *error = QStringLiteral("trust record: ") + query.lastError().text() + db.lastError().text();
-        db.close();
+        query.addBindValue(QString::fromUtf8(serverName));
+        query.addBindValue(CertificateFactory::toDer(material.certificate.data()));
+        added = added && query.exec();
+        *error = QStringLiteral("trust record: ") + query.lastError().text();
     }
-    QSqlDatabase::removeDatabase(connection);
+    QSqlDatabase::removeDatabase(QStringLiteral("appletdevice"));
     return added;
 }

@@ -5,8 +5,6 @@
 #include "privatebus.h"
 #include "temporarydeviceroot.h"
 
-#include <QString>
-
 // An emulated device for the applet's tests, with the real service on a
 // private bus:
 //
@@ -16,27 +14,24 @@
 //   "Plain Certificate"       "wifi-user", self-signed, no key
 //   "server.applet.test"      a trust record of the trust database
 //
-// and in the home, "certificates/import.pem" with "Import Leaf" and the "Import
-// CA" that issued it. Installing goes through the service's own method.
+// and in the home "certificates/import.pem" with "Import Leaf" and the
+// "Import CA" that issued it. Installing goes through the service's method.
 class AppletDevice
 {
 public:
-    static const char rootName[];
-    static const char intermediateName[];
-    static const char keyHolderName[];
-    static const char plainName[];
-    static const char serverName[];
-    static const char importLeafName[];
-    static const char importCaName[];
+    static constexpr const char *rootName = "Applet Root CA";
+    static constexpr const char *intermediateName = "Applet Intermediate CA";
+    static constexpr const char *keyHolderName = "Key Holder";
+    static constexpr const char *plainName = "Plain Certificate";
+    static constexpr const char *serverName = "server.applet.test";
+    static constexpr const char *importLeafName = "Import Leaf";
 
     TemporaryDeviceRoot root;
     PrivateBus bus{ root.path() };
 
     // False, with the reason, when the device could not be made.
     bool setUp(QString *error);
-
-    // Where the file of certificates to import lies.
-    QString importFile() const;
+    QString importFile() const { return root.home() + QStringLiteral("/certificates/import.pem"); }
 
 private:
     bool install(const CertificateFactory::Issued &material, bool withKey, const QString &domain, QString *error);

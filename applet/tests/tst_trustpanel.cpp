@@ -423,6 +423,8 @@ private slots:
         QModelIndex found;
         const QString log = logOf([&] { found = page->index(&stranger); });
         QVERIFY(!found.isValid());
+        CertificateItem empty;
+        QVERIFY(!page->index(&empty).isValid() && !page->index(nullptr).isValid());
         const QString name = stranger.attribute(CertificateItem::DisplayStrings).toStringList().join(' ');
         QCOMPARE(log.section(QLatin1Char(' '), 1), QStringLiteral("ERROR index: %1 not found in model\n").arg(name));
         QVERIFY(log.startsWith(QLatin1String("certificateslistwidget(")));
@@ -496,6 +498,32 @@ private slots:
         QCOMPARE(panel.currentPageId(), readable ? 3 : 2);
         QCOMPARE(panel.certificateInstallPage() ? panel.certificateInstallPage()->fileWidget()->file()->count() : 0,
                  readable ? 2 : 0);
+    }
+
+    // The install page reports before it asks: a details request, the
+    // screened picks in the order picked (valid ones need no question), a
+    // cancel closes it.
+    void installPageRequests()
+    {
+        CertificateFile file(device.importFile());
+        QStandardItemModel files(1, 1);
+        files.setData(files.index(0, 0), QVariant::fromValue(&file), CertificateFileModel::FileRole);
+        CertificateInstallDialog page;
+        QVERIFY(page.certificateFileSelected(files.index(0, 0)));
+        const QModelIndex leaf = page.index(file.certificates().value(0)), ca = page.index(file.certificates().value(1));
+        QStringList events;
+        connect(&page, &CertificateInstallDialog::certificateSelected, this, [&](const QModelIndex &mi) { events << nameAt(mi); });
+        connect(&page, &CertificateInstallDialog::installCertificates, this, [&](const QModelIndexList &mil) {
+            for (const QModelIndex &mi : mil)
+                events << nameAt(mi);
+        });
+        connect(&page, &PlixStylableWidget::widgetChangeRequested, this, [&](int id) { events << QString::number(id); });
+        connect(&page, &PlixStylableWidget::closeRequested, this, [&]() { events << QStringLiteral("close"); });
+        emit page.fileWidget()->certificateSelected(leaf);
+        emit page.fileWidget()->installCertificates({ ca, leaf });
+        emit page.fileWidget()->operationCancelled();
+        QCOMPARE(events, QStringList({ nameAt(leaf), "5", nameAt(ca), nameAt(leaf), "1", "close" }));
+        QCOMPARE(nameAt(leaf), QString(AppletDevice::importLeafName));
     }
 
     // The settings page offers the first certificate's purposes (all four

@@ -253,7 +253,7 @@ private slots:
         while (!ZelvoAutomationClient::hasWidget(ui.widgets(), QStringLiteral("plixPage0")))
             QVERIFY(ui.back());
         const bool leaf = !domainHolds("smime-user").isEmpty();
-        QVERIFY2(ui.waitForText(QString::fromUtf8(leaf ? AppletDevice::importLeafName : AppletDevice::importCaName)),
+        QVERIFY2(ui.waitForText(QString::fromUtf8(leaf ? AppletDevice::importLeafName : "Import CA")),
                  qPrintable(output()));
     }
 

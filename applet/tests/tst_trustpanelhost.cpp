@@ -6,9 +6,9 @@
 #include <QProcess>
 #include <QtTest>
 
-// The flows a user walks through the control panel with the applet, on the
-// host program with automation, the real service on the test's bus. Each
-// page shown is saved as a screenshot under <build>/applet-screenshots/.
+// The flows a user walks through the control panel with the applet: the host
+// program driven by automation, the real service on the test's bus. Each page
+// shown is saved as a screenshot under <build>/applet-screenshots/.
 class TestTrustPanelHost : public QObject
 {
     Q_OBJECT
@@ -17,45 +17,36 @@ class TestTrustPanelHost : public QObject
     QTemporaryDir sockets;
     QProcess host;
     ZelvoAutomationClient ui;
-    QString screenshotDir;
 
-    // The names on the certificate rows on display.
-    QStringList rowsShown()
+    QStringList shown(const QString &what)  // "rows", "menu", or "title"
     {
-        QStringList names;
-        const QJsonArray widgets = ui.widgets().value(QStringLiteral("widgets")).toArray();
-        for (const QJsonValue &w : widgets)
-            if (w.toObject().value(QStringLiteral("class")).toString() == QLatin1String("CertificateItemWidget"))
-                names << w.toObject().value(QStringLiteral("text")).toString();
-        names.sort();
-        return names;
-    }
-
-    QJsonObject topPage() { return ui.widgets().value(QStringLiteral("page")).toObject(); }
-
-    QStringList menuShown()
-    {
-        QStringList names;
-        for (const QJsonValue &v : ui.widgets().value(QStringLiteral("menu")).toArray())
-            names << v.toString();
-        return names;
+        const QJsonObject reply = ui.widgets();
+        QStringList found;
+        if (what == QLatin1String("title"))
+            found << reply.value("page").toObject().value("title").toString();
+        for (const QJsonValue &v : reply.value("menu").toArray())
+            if (what == QLatin1String("menu"))
+                found << v.toString();
+        for (const QJsonValue &w : reply.value("widgets").toArray())
+            if (what == QLatin1String("rows") && w.toObject().value("class") == QLatin1String("CertificateItemWidget"))
+                found << w.toObject().value("text").toString();
+        return what == QLatin1String("rows") ? (found.sort(), found) : found;
     }
 
     bool shoot(const QString &name)
     {
-        const QString path = screenshotDir + QLatin1Char('/') + name + QStringLiteral(".png");
-        return ui.screenshot(path) && QFileInfo(path).size() > 0;
+        const QString dir = qEnvironmentVariable("TRUSTKEEP_BUILD_DIR") + QStringLiteral("/applet-screenshots/");
+        return QDir().mkpath(dir) && ui.screenshot(dir + name + ".png") && QFileInfo(dir + name + ".png").size() > 0;
     }
 
-    QString hostOutput() { return QString::fromLocal8Bit(host.readAllStandardError()); }
+    // Waits for the object, with what went wrong as the message.
+    bool reach(const QString &objectName) { return ui.waitFor(objectName, 30000); }
 
 private slots:
     void initTestCase()
     {
         QString error;
         QVERIFY2(device.setUp(&error), qPrintable(error));
-        screenshotDir = qEnvironmentVariable("TRUSTKEEP_BUILD_DIR") + QStringLiteral("/applet-screenshots");
-        QVERIFY(QDir().mkpath(screenshotDir));
     }
 
     // Each flow starts the control panel afresh on the applet's list.
@@ -64,13 +55,10 @@ private slots:
         QProcessEnvironment env = device.bus.environment();
         env.insert(QStringLiteral("ZELVO_AUTOMATION_SOCKET"), sockets.filePath(QStringLiteral("%a.sock")));
         host.setProcessEnvironment(env);
-        host.start(qEnvironmentVariable("TRUSTKEEP_BUILD_DIR") + QStringLiteral("/bin/plixcontrolpanel"),
-                   { QStringLiteral("--applet"), QStringLiteral("trustpanel") });
-        QVERIFY2(host.waitForStarted(), qPrintable(host.errorString()));
+        host.start(qEnvironmentVariable("TRUSTKEEP_BUILD_DIR") + "/bin/plixcontrolpanel", { "--applet", "trustpanel" });
         ui.setSocketPath(sockets.filePath(QStringLiteral("plixcontrolpanel.sock")));
-        QVERIFY2(ui.connectToServer(30000), qPrintable(ui.lastError() + hostOutput()));
-        QVERIFY2(ui.waitFor(QStringLiteral("certificatesListPage"), 30000), qPrintable(ui.lastError()));
-        QVERIFY2(ui.waitForText(QString::fromUtf8(AppletDevice::keyHolderName), 60000), qPrintable(hostOutput()));
+        QVERIFY2(ui.connectToServer(30000) && reach("certificatesListPage"), qPrintable(host.readAllStandardError()));
+        QVERIFY2(ui.waitForText(AppletDevice::keyHolderName, 60000), qPrintable(host.readAllStandardError()));
     }
 
     void cleanup()
@@ -82,77 +70,66 @@ private slots:
 
     void listByKind()
     {
-        QCOMPARE(topPage().value(QStringLiteral("title")).toString(), QStringLiteral("Certificates"));
-        QCOMPARE(menuShown().last(), QStringLiteral("importNew"));
-        QCOMPARE(rowsShown(), QStringList({ AppletDevice::intermediateName, AppletDevice::rootName,
-                                            AppletDevice::keyHolderName, AppletDevice::plainName,
-                                            AppletDevice::serverName }));
-        QVERIFY(shoot(QStringLiteral("list-all")));
+        QCOMPARE(shown("title"), QStringList("Certificates"));
+        QCOMPARE(shown("menu").value(1), QStringLiteral("importNew"));
+        QCOMPARE(shown("rows"), QStringList({ AppletDevice::intermediateName, AppletDevice::rootName,
+                                              AppletDevice::keyHolderName, AppletDevice::plainName,
+                                              AppletDevice::serverName }));
+        QVERIFY(shoot("list-all"));
         const QList<QPair<QString, QStringList>> kinds = {
             { "Root certificates", { AppletDevice::intermediateName, AppletDevice::rootName } },
             { "User certificates", { AppletDevice::keyHolderName, AppletDevice::plainName } },
             { "Server certificates", { AppletDevice::serverName } },
         };
         for (const auto &kind : kinds) {
-            QVERIFY2(ui.click(QStringLiteral("certificatesDisplayed")), qPrintable(ui.lastError()));
-            QVERIFY2(ui.clickText(kind.first), qPrintable(ui.lastError()));
+            QVERIFY2(ui.click("certificatesDisplayed") && ui.clickText(kind.first), qPrintable(ui.lastError()));
             // The menu stays open over the list until it is dismissed.
             if (ZelvoAutomationClient::hasWidget(ui.widgets(), QStringLiteral("zelvoApplicationMenu")))
                 QVERIFY(ui.back());
-            QTRY_COMPARE(rowsShown(), kind.second);
-            QVERIFY(ui.waitFor(QStringLiteral("plixPage0")));
-            QVERIFY(shoot(QStringLiteral("list-") + kind.first.section(QLatin1Char(' '), 0, 0).toLower()));
+            QTRY_COMPARE(shown("rows"), kind.second);
+            QVERIFY(reach("plixPage0") && shoot("list-" + kind.first.section(' ', 0, 0).toLower()));
         }
     }
 
+    // Back on the first certificate's page, its menu is back; so are its
+    // title and menu after a visit to its settings.
     void detailsWithRelatedCertificate()
     {
-        QVERIFY(ui.clickText(QString::fromUtf8(AppletDevice::keyHolderName)));
-        QVERIFY2(ui.waitFor(QStringLiteral("plixPage5")), qPrintable(ui.lastError()));
-        QCOMPARE(topPage().value(QStringLiteral("title")).toString(), QStringLiteral("Certificate details"));
-        QCOMPARE(menuShown(), QStringList({ "certificateSettings", "deleteCertificate", "changePassword" }));
-        QVERIFY(shoot(QStringLiteral("details")));
+        const QStringList keyMenu = { "certificateSettings", "deleteCertificate", "changePassword" };
+        QVERIFY(ui.clickText(AppletDevice::keyHolderName) && reach("plixPage5"));
+        QCOMPARE(shown("title"), QStringList("Certificate details"));
+        QCOMPARE(shown("menu"), keyMenu);
+        QVERIFY(shoot("details"));
 
-        QVERIFY(ui.clickText(QString::fromUtf8(AppletDevice::intermediateName)));
-        QVERIFY2(ui.waitFor(QStringLiteral("plixPage6")), qPrintable(ui.lastError()));
-        QCOMPARE(menuShown(), QStringList({ "certificateSettings", "deleteCertificate" }));
-        QVERIFY(shoot(QStringLiteral("details-related")));
+        QVERIFY(ui.clickText(AppletDevice::intermediateName) && reach("plixPage6"));
+        QCOMPARE(shown("menu"), keyMenu.mid(0, 2));
+        QVERIFY(shoot("details-related"));
 
-        // Back on the first certificate's page, its menu is back; so are
-        // its title and menu after a visit to its settings.
-        QVERIFY(ui.back());
-        QVERIFY(ui.waitFor(QStringLiteral("plixPage5")));
-        QCOMPARE(menuShown().size(), 3);
-        QVERIFY2(ui.click(QStringLiteral("certificateSettings")), qPrintable(ui.lastError()));
-        QVERIFY2(ui.waitFor(QStringLiteral("certificateSettingsPage")), qPrintable(ui.lastError()));
-        QVERIFY(menuShown().isEmpty());
-        QVERIFY(ui.back());
-        QVERIFY(ui.waitFor(QStringLiteral("plixPage5")));
-        QCOMPARE(topPage().value(QStringLiteral("title")).toString(), QStringLiteral("Certificate details"));
-        QCOMPARE(menuShown().size(), 3);
-        QVERIFY(ui.back());
-        QVERIFY(ui.waitFor(QStringLiteral("plixPage0")));
-        QCOMPARE(menuShown().last(), QStringLiteral("importNew"));
+        QVERIFY(ui.back() && reach("plixPage5"));
+        QCOMPARE(shown("menu"), keyMenu);
+        QVERIFY(ui.click("certificateSettings") && reach("certificateSettingsPage"));
+        QCOMPARE(shown("menu"), QStringList());
+        QVERIFY(ui.back() && reach("plixPage5"));
+        QCOMPARE(shown("title"), QStringList("Certificate details"));
+        QCOMPARE(shown("menu"), keyMenu);
+        QVERIFY(ui.back() && reach("plixPage0"));
+        QCOMPARE(shown("menu").value(1), QStringLiteral("importNew"));
     }
 
     void fileListToInstallPage()
     {
-        QVERIFY2(ui.click(QStringLiteral("importNew")), qPrintable(ui.lastError()));
-        QVERIFY2(ui.waitFor(QStringLiteral("certificateFileListPage")), qPrintable(ui.lastError()));
-        QVERIFY2(ui.waitForText(QStringLiteral("import.pem"), 30000), qPrintable(ui.lastError()));
-        QVERIFY(topPage().value(QStringLiteral("title")).toString().startsWith(QLatin1String("Import certificates")));
-        QVERIFY(shoot(QStringLiteral("file-list")));
+        QVERIFY2(ui.click("importNew") && reach("certificateFileListPage"), qPrintable(ui.lastError()));
+        QVERIFY(ui.waitForText("import.pem", 30000));
+        QVERIFY(shown("title").value(0).startsWith(QLatin1String("Import certificates")));
+        QVERIFY(shoot("file-list"));
 
-        QVERIFY(ui.clickText(QStringLiteral("import.pem")));
-        QVERIFY2(ui.waitFor(QStringLiteral("certificateInstallPage")), qPrintable(ui.lastError()));
-        QVERIFY(menuShown().isEmpty());
-        QVERIFY(shoot(QStringLiteral("install")));
+        QVERIFY(ui.clickText("import.pem") && reach("certificateInstallPage"));
+        QCOMPARE(shown("menu"), QStringList());
+        QVERIFY(shoot("install"));
 
-        QVERIFY(ui.click(QStringLiteral("pick_0")));
-        QVERIFY(ui.click(QStringLiteral("installButton")));
-        QVERIFY2(ui.waitFor(QStringLiteral("certificateSettingsPage")), qPrintable(ui.lastError()));
-        QCOMPARE(topPage().value(QStringLiteral("title")).toString(), QStringLiteral("Certificate settings"));
-        QVERIFY(shoot(QStringLiteral("settings")));
+        QVERIFY(ui.click("pick_0") && ui.click("installButton") && reach("certificateSettingsPage"));
+        QCOMPARE(shown("title"), QStringList("Certificate settings"));
+        QVERIFY(shoot("settings"));
     }
 };
 
