@@ -18,7 +18,9 @@
 #include <QStandardItemModel>
 #include <QtTest>
 
+#include <cstdio>
 #include <functional>
+#include <unistd.h>
 
 namespace {
 
@@ -55,6 +57,25 @@ ZelvoTextEdit *fieldNamed(QGraphicsItem *root, const char *name)
             return found;
     }
     return nullptr;
+}
+
+// What the applet logged (to standard error) while the code ran.
+QByteArray logOf(const std::function<void()> &code)
+{
+    QTemporaryFile file;
+    if (!file.open())
+        return "<no capture file>";
+    qputenv("TRUSTKEEP_LOG_STDERR", "1");
+    std::fflush(stderr);
+    const int saved = ::dup(STDERR_FILENO);
+    ::dup2(file.handle(), STDERR_FILENO);
+    code();
+    std::fflush(stderr);
+    ::dup2(saved, STDERR_FILENO);
+    ::close(saved);
+    qunsetenv("TRUSTKEEP_LOG_STDERR");
+    file.seek(0);
+    return file.readAll();
 }
 
 QString lastBanner(ZelvoApplicationWindow &window)
@@ -97,6 +118,16 @@ private slots:
         QCOMPARE(window.banners().size(), banners);
         QVERIFY(!panel.preferenceChanged(nullptr, 0));
         QCOMPARE(cancel.answered, 0);
+
+        // An item that cannot be serialized (it has no certificate) is never sent.
+        CertificateItem empty;
+        rows.setData(rows.index(0, 0), QVariant::fromValue(&empty), CertificateItem::ItemPointer);
+        panel.saveSelection(QModelIndexList({ rows.index(0, 0) }));
+        const QByteArray log = logOf([&] { panel.settingsChanged({ QStringLiteral("ssl") }, -1); });
+        QVERIFY2(QRegularExpression("^trustpanel\\(\\d+\\): ERROR settingsChanged: could not serialize the certificate$",
+                                    QRegularExpression::MultilineOption).match(QString::fromUtf8(log)).hasMatch(),
+                 log.constData());
+        QVERIFY(empty.purposes.isEmpty() && !empty.stored);
     }
 
     // A new key for "password prompt" goes into the store under the
