@@ -498,6 +498,19 @@ private slots:
         QCOMPARE(panel.currentPageId(), readable ? 3 : 2);
         QCOMPARE(panel.certificateInstallPage() ? panel.certificateInstallPage()->fileWidget()->file()->count() : 0,
                  readable ? 2 : 0);
+        if (!readable)
+            return;
+        // A related certificate of the same file is found among the file's.
+        auto *installPage = panel.certificateInstallPage();
+        installPage->openDetailsPage(installPage->index(installPage->fileWidget()->file()->certificates().value(0)));
+        PagePtr leaf(panel.constructStylableWidget(5));
+        auto *details = qobject_cast<CertificateDetailsDialog *>(leaf.get());
+        details->certificateSelected(details->detailsWidget()->relatedCertificates().value(0));
+        PagePtr issuer(panel.constructStylableWidget(6));
+        QCOMPARE(nameAt(panel.selectedIndex()), QStringLiteral("Import CA"));
+        QCOMPARE(qobject_cast<CertificateDetailsDialog *>(issuer.get())->detailsWidget()->certificate()->commonName,
+                 QStringLiteral("Import CA"));
+        QVERIFY(panel.viewMenuItems().isEmpty());
     }
 
     // The install page reports before it asks: a details request, the

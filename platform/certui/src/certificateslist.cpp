@@ -224,7 +224,12 @@ CertificatesList::CertificatesList(QGraphicsItem *parent)
 
 CertificatesList::~CertificatesList()
 {
+    // The row widgets go after this body; the model must not reach the
+    // list in between.
+    if (d->model)
+        disconnect(d->model, nullptr, this, nullptr);
     delete d;
+    d = nullptr;
 }
 
 void CertificatesList::setItemModel(QAbstractItemModel *model)

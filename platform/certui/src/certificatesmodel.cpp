@@ -126,10 +126,14 @@ void CertificatesModelPrivate::loaded()
     loader.clear();
     done->deleteLater();
     replaceRows(done->takeResult());
-    // One signal for every populate() this answer stands for.
+    // One signal for every populate() this answer stands for. A receiver
+    // may delete the model (its page closes): then nothing more is touched.
+    const QPointer<CertificatesModel> alive(q);
     for (int signalsLeft = pendingSignals; signalsLeft > 0; --signalsLeft) {
         --pendingSignals;
         emit q->modelPopulated();
+        if (!alive)
+            return;
     }
 }
 

@@ -288,6 +288,14 @@ void TestCertificatesModel::everyPopulateAnsweredOnce()
     QVERIFY(model.populate(&item));
     QVERIFY(populateAndWait(model, calls));
     QCOMPARE(model.rowCount(), rows);
+
+    // A receiver may delete the model; the remaining signals are dropped.
+    auto *doomed = new CertificatesModel(connection);
+    QSignalSpy gone(doomed, &QObject::destroyed);
+    connect(doomed, &CertificatesModel::modelPopulated, doomed, [doomed] { delete doomed; });
+    doomed->populate();
+    doomed->populate();
+    QVERIFY(gone.wait(60000));
 }
 
 QTEST_MAIN(TestCertificatesModel)
