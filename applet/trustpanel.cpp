@@ -325,29 +325,6 @@ void TrustPanel::mainWidgetExited()
         window->unlockOrientation();
 }
 
-// Changing certificates through the service comes with the next step; until
-// then these only say that nothing was done.
-void TrustPanel::settingsChanged(const QStringList &purposes, int idx)
-{
-    TK_LOG_ERROR("%s: not carried out (%d purposes, preference %d)", "settingsChanged", int(purposes.size()), idx);
-}
-
-bool TrustPanel::preferenceChanged(CertificateItem *, int idx)
-{
-    TK_LOG_ERROR("%s: not carried out (preference %d)", "preferenceChanged", idx);
-    return false;
-}
-
-void TrustPanel::deleteCertificate()
-{
-    TK_LOG_ERROR("%s: not carried out", "deleteCertificate");
-}
-
-void TrustPanel::changePassword()
-{
-    TK_LOG_ERROR("%s: not carried out", "changePassword");
-}
-
 int TrustPanel::currentPageId() const
 {
     return currentPage;
