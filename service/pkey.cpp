@@ -385,12 +385,18 @@ bool PKey::Install(CertificateItem *item, const QStringList &domains)
         TK_LOG_ERROR("%s: trying to install a key from an empty certificate", "Install");
         return false;
     }
-    if (!item->hasKey || !item->privateKey) {
+    if (!item->hasKey) {
         TK_LOG_ERROR("%s: the CertificateItem does not contain a key", "Install");
         return false;
     }
+    // A recorded key only moves to the new preference and domains: the item
+    // of a stored certificate knows of its key without carrying it.
     if (key.isInstalled())
         return key.changeAuthorizationPreference(preference) && key.updateDomains(domains);
+    if (!item->privateKey) {
+        TK_LOG_ERROR("%s: the CertificateItem does not contain a key", "Install");
+        return false;
+    }
 
     // Only 0 and 1 are kept in the database; any other value would record a
     // key that no retrieval can reach, so it goes into the store like 2.

@@ -43,7 +43,7 @@ public:
     int itemType;          // 1 CA, 2 user
     int userDomains;       // user-domains flag
     bool isCA;             // basic constraints CA
-    bool hasKey;           // privateKey is set
+    bool hasKey;           // has a private key: in privateKey, or (stored items) in the store
     bool stored;           // the item is in the store
     int authPreference;    // 0 no action, 1 notify, 2 password; negative before the key is stored
     EVP_PKEY *privateKey;  // owned, freed in the destructor
@@ -71,7 +71,8 @@ public:
     int check_time() const;
 
     // A versioned binary image of the item, the private key included when
-    // hasKey is set. False when the item has no certificate.
+    // the item carries one; hasKey travels as it is. False when the item has
+    // no certificate.
     bool serialize(QByteArray &out) const;
 
     // Fills the item from serialize()'s image. False, with the item left as

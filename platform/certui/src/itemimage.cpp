@@ -209,7 +209,7 @@ bool parseFields(const QByteArray &data, Fields &fields)
         && in.i32(fields.authPreference) && in.u8(fields.flags)
         && (fields.flags & ~knownFlags) == 0 && in.block(maxKeySize, fields.keyDer)
         && in.atEnd()
-        && fields.keyDer.isEmpty() == !(fields.flags & FlagHasKey);
+        && (fields.keyDer.isEmpty() || (fields.flags & FlagHasKey));
     if (!ok)
         PLATFORM_LOG_ERROR("Deserialize: malformed or truncated image");
     return ok;
@@ -224,8 +224,11 @@ bool write(const CertificateItem &item, QByteArray &out)
         PLATFORM_LOG_ERROR("serialize: the item has no certificate");
         return false;
     }
+    // A stored certificate knows that its key is in the store without
+    // carrying it: the flag goes without key bytes, so that the service can
+    // act on the key's record.
     QByteArray keyDer;
-    if (item.hasKey) {
+    if (item.hasKey && item.privateKey) {
         keyDer = privateKeyDer(item.privateKey);
         if (keyDer.isEmpty()) {
             PLATFORM_LOG_ERROR("serialize: the item's private key cannot be encoded");
@@ -277,7 +280,7 @@ bool read(CertificateItem &item, const QByteArray &data)
         PLATFORM_LOG_ERROR("Deserialize: the image's fields disagree with its certificate");
         return false;
     }
-    if (fields.flags & FlagHasKey) {
+    if (!fields.keyDer.isEmpty()) {
         EVP_PKEY *key = parsePrivateKey(fields.keyDer);
         const bool matches = key && EVP_PKEY_eq(X509_get0_pubkey(parsed.cert), key) == 1;
         if (matches)
@@ -298,7 +301,7 @@ bool read(CertificateItem &item, const QByteArray &data)
     item.commonName = parsed.commonName;
     item.keyId = parsed.keyId;
     item.isCA = parsed.isCA;
-    item.hasKey = item.privateKey != nullptr;
+    item.hasKey = (fields.flags & FlagHasKey) != 0;
     item.purposes = fields.purposes;
     item.itemType = fields.itemType;
     item.userDomains = fields.userDomains;

@@ -113,12 +113,16 @@ void TestItemSerialization::roundTripWithKey()
     QVERIFY(!keyless.hasKey && !keyless.privateKey);
     QVERIFY(imageOf(item).size() < image.size());
 
-    // A has-key flag without a key is an inconsistent item: not serialized.
-    CertificateItem broken;
-    QVERIFY(broken.setCertificate(m_user.certificate.data()));
-    broken.hasKey = true;
-    QByteArray out;
-    QVERIFY(!broken.serialize(out));
+    // A stored certificate whose key stays in the store: the flag travels
+    // without the key.
+    CertificateItem stored;
+    QVERIFY(stored.setCertificate(m_user.certificate.data()));
+    stored.hasKey = true;
+    stored.authPreference = 1;
+    CertificateItem flagged;
+    QVERIFY(CertificateItem::Deserialize(flagged, imageOf(stored)));
+    QVERIFY(flagged.hasKey && !flagged.privateKey);
+    QCOMPARE(flagged.authPreference, 1);
 }
 
 void TestItemSerialization::refusesDamagedImages()
