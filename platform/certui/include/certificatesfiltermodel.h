@@ -5,8 +5,11 @@
 
 #include <QSortFilterProxyModel>
 
-// Which certificates a CertificatesFilterModel lets through.
-enum CertificateType {
+// Which certificates a CertificatesFilterModel lets through. The fixed
+// underlying type makes every int a valid value of the enum, so a caller's
+// out-of-range choice (a combo box index, say) reaches selectCertificates()
+// defined, where it is rejected.
+enum CertificateType : int {
     AllCertificates = 0,     // every row
     RootCertificates = 1,    // CA certificates held in store domains
     UserCertificates = 2,    // other certificates held in store domains
