@@ -11,9 +11,9 @@ class CertificateItem;
 namespace CertificateDeletion {
 
 enum class Step {
-    Nothing,     // no certificate, or one without a key id: nothing to do
-    RefuseRoot,  // the user may not manage it: a banner and nothing else
-    Confirm      // ask the user, then delete
+    Nothing, // no certificate, or one without a key id: nothing to do
+    RefuseRoot, // the user may not manage it: a banner and nothing else
+    Confirm // ask the user, then delete
 };
 
 // manageable is the row's manageable role; a row without one is not

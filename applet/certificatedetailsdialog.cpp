@@ -12,8 +12,8 @@ CertificateDetailsDialog::CertificateDetailsDialog(unsigned int level, QGraphics
     , m_level(level)
 {
     setObjectName(QStringLiteral("certificateDetailsPage"));
-    connect(m_details, SIGNAL(certificateSelected(CertificateItem*)), this,
-            SLOT(certificateSelected(CertificateItem*)));
+    connect(m_details, SIGNAL(certificateSelected(CertificateItem *)), this,
+            SLOT(certificateSelected(CertificateItem *)));
     m_layout = new QGraphicsLinearLayout(Qt::Vertical);
     m_layout->addItem(m_details);
     setLayout(m_layout);

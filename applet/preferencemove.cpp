@@ -16,12 +16,10 @@ struct PreferenceRow {
     const char *labelId;
     const char *automaticPassword;
 };
-const PreferenceRow preferenceTable[] = {
-    { "lgd_certman_noaction", "vexmordulans1" },
-    { "lgd_certman_notifyonly", "vexmordulans2" },
-    { "lgd_certman_passwordprompt", nullptr },
-    { nullptr, nullptr }
-};
+const PreferenceRow preferenceTable[] = { { "lgd_certman_noaction", "vexmordulans1" },
+                                          { "lgd_certman_notifyonly", "vexmordulans2" },
+                                          { "lgd_certman_passwordprompt", nullptr },
+                                          { nullptr, nullptr } };
 const int preferenceCount = 3;
 
 QString passwordOf(int preference)
@@ -53,8 +51,7 @@ bool PreferenceMove::run(CertificateItem &item, int preference)
     // The slot is reachable by name from outside the applet: a preference
     // outside the table would otherwise read past it.
     if (preference < 0 || preference >= preferenceCount || item.authPreference >= preferenceCount) {
-        TK_LOG_ERROR("%s: no such preference (%d to %d)", "preferenceChanged", item.authPreference,
-                     preference);
+        TK_LOG_ERROR("%s: no such preference (%d to %d)", "preferenceChanged", item.authPreference, preference);
         return false;
     }
     return item.authPreference < 0 ? storeFirst(item, preference) : restore(item, preference);

@@ -20,7 +20,7 @@ class KeyPasswordPrompts;
 class PreferenceMove
 {
 public:
-    static const char storingFailed[];    // banner titles, not translated
+    static const char storingFailed[]; // banner titles, not translated
     static const char retrievingFailed[];
     static const char incorrectPassword[];
 

@@ -4,8 +4,7 @@
 
 #include <certificateitem.h>
 
-SettingsChangePlan::SettingsChangePlan(const CertificateItem &item, const QStringList &purposes,
-                                       int preference)
+SettingsChangePlan::SettingsChangePlan(const CertificateItem &item, const QStringList &purposes, int preference)
     : m_purposes(purposes)
     , m_oldPurposes(item.purposes)
     , m_suffix(Purposes::domainSuffix(item.isCA))
@@ -57,9 +56,8 @@ void SettingsChangePlan::commit(CertificateItem &item) const
 
 int SettingsChangePlan::userDomainsFlag(const QStringList &purposes)
 {
-    static const char *const sharedNames[] = {
-        "common", "common-ca", "common-codesigning", "common-codesigning-ca", "server"
-    };
+    static const char *const sharedNames[] = { "common", "common-ca", "common-codesigning", "common-codesigning-ca",
+                                               "server" };
     for (const char *name : sharedNames) {
         if (purposes.contains(QLatin1String(name), Qt::CaseSensitive))
             return 0;

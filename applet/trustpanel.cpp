@@ -126,7 +126,7 @@ PlixStylableWidget *TrustPanel::buildPage(int widgetId)
         detailsDepth = 0;
         settingsPage = new CertificateSettingsDialog;
         settingsPage->setCertificates(plainIndexes(settingsSelection));
-        connect(settingsPage, SIGNAL(newSettings(QStringList,int)), this, SLOT(settingsChanged(QStringList,int)));
+        connect(settingsPage, SIGNAL(newSettings(QStringList, int)), this, SLOT(settingsChanged(QStringList, int)));
         const int below = currentPage;
         connect(settingsPage, &CertificateSettingsDialog::newSettings, this, [this, below]() { currentPage = below; });
         return settingsPage;
@@ -155,7 +155,7 @@ PlixStylableWidget *TrustPanel::buildPage(int widgetId)
         auto *page = new CertificateDetailsDialog(detailsDepth);
         detailsPage = page;
         page->certificateSelected(QModelIndex(currentIndex));
-        connect(page, SIGNAL(certificateItemSelected(CertificateItem*)), this, SLOT(saveSelection(CertificateItem*)));
+        connect(page, SIGNAL(certificateItemSelected(CertificateItem *)), this, SLOT(saveSelection(CertificateItem *)));
         connect(page, SIGNAL(detailsDone()), this, SLOT(popSelection()));
         const int below = currentPage;
         connect(page, &CertificateDetailsDialog::detailsDone, this, [this, below]() { currentPage = below; });
@@ -184,7 +184,7 @@ void TrustPanel::connectListPage()
 {
     connect(listPage, SIGNAL(certificateSelected(QModelIndex)), this, SLOT(saveSelection(QModelIndex)),
             Qt::UniqueConnection);
-    connect(listPage, SIGNAL(destroyed(QObject*)), this, SLOT(mainWidgetExited()), Qt::UniqueConnection);
+    connect(listPage, SIGNAL(destroyed(QObject *)), this, SLOT(mainWidgetExited()), Qt::UniqueConnection);
 }
 
 QVector<ZelvoAction *> TrustPanel::viewMenuItems()

@@ -13,8 +13,12 @@ class LoadClient : public QThread
 public:
     LoadClient(const QString &address, int number, int calls,
                const std::function<bool(QDBusConnection &, int)> &oneCall, QAtomicInt &failures)
-        : m_address(address), m_name(QStringLiteral("bench-client-%1").arg(number))
-        , m_number(number), m_calls(calls), m_oneCall(oneCall), m_failures(failures)
+        : m_address(address)
+        , m_name(QStringLiteral("bench-client-%1").arg(number))
+        , m_number(number)
+        , m_calls(calls)
+        , m_oneCall(oneCall)
+        , m_failures(failures)
     {
     }
     ~LoadClient() override { QDBusConnection::disconnectFromBus(m_name); }

@@ -15,14 +15,13 @@
 #include <certificatesmodel.h>
 #include <privatebus.h>
 #include <temporarydeviceroot.h>
-#include <trustkeepservice.h>
 #include <trustdatabase.h>
+#include <trustkeepservice.h>
 
 #include <bastra_certman.h>
 #include <bastra_crypto.h>
 
 #include <QApplication>
-#include <QGraphicsLinearLayout>
 #include <QDBusArgument>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
@@ -32,6 +31,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QGraphicsLinearLayout>
 #include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -62,8 +62,7 @@ QString floorBinary()
 // One blocking call; true when it was answered as expected.
 using Call = std::function<bool()>;
 
-template <typename T>
-bool answered(QDBusPendingReply<T> reply)
+template <typename T> bool answered(QDBusPendingReply<T> reply)
 {
     reply.waitForFinished();
     return reply.isValid();
@@ -84,9 +83,9 @@ Call pingCall(const QDBusConnection &connection)
 {
     return [connection] {
         QDBusConnection bus = connection;
-        const QDBusMessage ping = QDBusMessage::createMethodCall(QLatin1String(serviceName), QStringLiteral("/request"),
-                                                                 QStringLiteral("org.freedesktop.DBus.Peer"),
-                                                                 QStringLiteral("Ping"));
+        const QDBusMessage ping =
+            QDBusMessage::createMethodCall(QLatin1String(serviceName), QStringLiteral("/request"),
+                                           QStringLiteral("org.freedesktop.DBus.Peer"), QStringLiteral("Ping"));
         return bus.call(ping, QDBus::Block, 60000).type() == QDBusMessage::ReplyMessage;
     };
 }
@@ -115,7 +114,9 @@ public:
     ~BenchDevice()
     {
         stopService();
-        { QSqlDatabase::database(m_connectionName, false).close(); }
+        {
+            QSqlDatabase::database(m_connectionName, false).close();
+        }
         QSqlDatabase::removeDatabase(m_connectionName);
     }
 
@@ -265,7 +266,10 @@ struct Row {
 class Bench
 {
 public:
-    explicit Bench(int repeats) : m_repeats(repeats) {}
+    explicit Bench(int repeats)
+        : m_repeats(repeats)
+    {
+    }
 
     QList<Row> rows;
 
@@ -369,8 +373,8 @@ void Bench::manyRecords()
     BenchDevice large(QStringLiteral("large"));
     QString derText;
     bool ready = small.isReady() && large.isReady() && prepareTrusted(small, &derText)
-        && large.addTrustRecords({ { QStringLiteral("bench.example.test"),
-                                     QByteArray::fromBase64(derText.toLatin1()) } });
+        && large.addTrustRecords(
+            { { QStringLiteral("bench.example.test"), QByteArray::fromBase64(derText.toLatin1()) } });
     // Other servers' records; a real table holds many names and some repeats.
     QList<QPair<QString, QByteArray>> others;
     const QByteArray filler = QByteArray::fromBase64(derText.toLatin1());
@@ -398,7 +402,10 @@ void Bench::manyRecords()
 void Bench::loadFromDomains()
 {
     Row row{ QStringLiteral("LoadCertificatesFromDomains, 1 000 certificates in 4 domains + 1 000 server records / "
-                            "reading and Base64-encoding the files"), {}, 2.0, {} };
+                            "reading and Base64-encoding the files"),
+             {},
+             2.0,
+             {} };
     BenchDevice device(QStringLiteral("load"));
     const QStringList domains{ QStringLiteral("common-ca"), QStringLiteral("ssl-ca"), QStringLiteral("wifi-user"),
                                QStringLiteral("smime-user") };
@@ -412,7 +419,7 @@ void Bench::loadFromDomains()
         const QString keyId = keyIdText(made.certificate.data());
         const QString &domain = domains.at(i % domains.size());
         const QString folder = domain == QLatin1String("common-ca") ? device.root.sharedDomainFolder(domain)
-                                                                   : device.root.privateDomainFolder(domain);
+                                                                    : device.root.privateDomainFolder(domain);
         const QByteArray der = CertificateFactory::toDer(made.certificate.data());
         files << folder + QLatin1Char('/') + keyId;
         ready = !keyId.isEmpty() && CertificateFactory::writeFile(files.last(), der);
@@ -466,8 +473,9 @@ void Bench::loadFromDomains()
 
 void Bench::homeScan()
 {
-    Row row{ QStringLiteral("scan of 50 000 files (200 certificate files) to modelPopulated() / find -type f"),
-             {}, 3.0, {} };
+    Row row{
+        QStringLiteral("scan of 50 000 files (200 certificate files) to modelPopulated() / find -type f"), {}, 3.0, {}
+    };
     TemporaryDeviceRoot root;
     const QString home = root.home();
     bool ready = root.isValid();
@@ -480,7 +488,8 @@ void Bench::homeScan()
         QString path;
         QByteArray content;
         if (i % 250 == 0) {
-            path = folder + QStringLiteral("/cert%1%2").arg(i).arg(i % 500 ? QStringLiteral(".pem") : QStringLiteral(".der"));
+            path = folder
+                + QStringLiteral("/cert%1%2").arg(i).arg(i % 500 ? QStringLiteral(".pem") : QStringLiteral(".der"));
             content = i % 500 ? pem : der;
         } else {
             path = folder + QStringLiteral("/f%1-").arg(i) + QLatin1String(plainNames[i % 5]);
@@ -551,9 +560,12 @@ void Bench::peakMemory()
                                connection);
         client.setTimeout(120000);
         switch (n % 3) {
-        case 0: return answered(client.CheckCertificate(derText));
-        case 1: return answered(client.LoadCertificatesFromDomains(domains));
-        default: return answered(client.GetPrivateKeyData(keyId));
+        case 0:
+            return answered(client.CheckCertificate(derText));
+        case 1:
+            return answered(client.LoadCertificatesFromDomains(domains));
+        default:
+            return answered(client.GetPrivateKeyData(keyId));
         }
     };
     auto peakUnderLoad = [&](const QString &binary, const QStringList &arguments, bool *allAnswered) -> double {
@@ -568,7 +580,8 @@ void Bench::peakMemory()
     for (int i = 0; i < qMax(1, m_repeats / 2); ++i) {
         bool productAnswered = false;
         bool floorAnswered = false;
-        const double product = peakUnderLoad(PrivateBus::trustkeepBinary(), { QStringLiteral("--dbus") }, &productAnswered);
+        const double product =
+            peakUnderLoad(PrivateBus::trustkeepBinary(), { QStringLiteral("--dbus") }, &productAnswered);
         const double floor = peakUnderLoad(floorBinary(), {}, &floorAnswered);
         if (product <= 0 || floor <= 0 || !productAnswered) {
             row.note = QStringLiteral("a run failed");
@@ -582,8 +595,12 @@ void Bench::peakMemory()
 
 void Bench::certificatesModel()
 {
-    Row row{ QStringLiteral("CertificatesModel populate() to modelPopulated(), 1 000 certificates + 1 000 trust records / "
-                            "the bare LoadCertificatesFromDomains call"), {}, 1.5, {} };
+    Row row{ QStringLiteral(
+                 "CertificatesModel populate() to modelPopulated(), 1 000 certificates + 1 000 trust records / "
+                 "the bare LoadCertificatesFromDomains call"),
+             {},
+             1.5,
+             {} };
     BenchDevice device(QStringLiteral("model"));
     // A device's mix: shared roots, own CAs, own user certificates (some
     // with keys), and the trust records of servers visited.
@@ -592,7 +609,8 @@ void Bench::certificatesModel()
     QList<QPair<QString, QByteArray>> servers;
     bool ready = device.isReady() && device.database().isOpen();
     QSqlQuery keys(device.database());
-    keys.prepare(QStringLiteral("INSERT INTO keys (id, cn, auth_preference, domains, der_dump) VALUES (?, ?, ?, ?, ?)"));
+    keys.prepare(
+        QStringLiteral("INSERT INTO keys (id, cn, auth_preference, domains, der_dump) VALUES (?, ?, ?, ?, ?)"));
     for (int i = 0; i < 1000 && ready; ++i) {
         CertificateFactory::Options options;
         options.commonName = QStringLiteral("Stored %1").arg(i);
@@ -601,7 +619,7 @@ void Bench::certificatesModel()
         const auto made = CertificateFactory::makeSelfSigned(options);
         const QString keyId = keyIdText(made.certificate.data());
         const QString folder = domain == QLatin1String("common-ca") ? device.root.sharedDomainFolder(domain)
-                                                                   : device.root.privateDomainFolder(domain);
+                                                                    : device.root.privateDomainFolder(domain);
         ready = !keyId.isEmpty()
             && CertificateFactory::writeFile(folder + QLatin1Char('/') + keyId,
                                              CertificateFactory::toDer(made.certificate.data()));
@@ -666,8 +684,9 @@ void Bench::certificatesModel()
 
     // For reading the figure: what parsing the listed certificates costs by
     // itself (one thread), the work the model cannot leave out.
-    Row reference{ QStringLiteral("(reference) d2i_X509 of the 2 000 listed certificates, one thread / the bare call"),
-                   {}, -1, {} };
+    Row reference{
+        QStringLiteral("(reference) d2i_X509 of the 2 000 listed certificates, one thread / the bare call"), {}, -1, {}
+    };
     QDBusPendingReply<QVariantMap> listing = client.LoadCertificatesFromDomains(listed);
     listing.waitForFinished();
     const QStringList texts = listing.isValid() ? listing.value().keys() : QStringList();
@@ -764,14 +783,18 @@ void printTable(const QList<Row> &rows)
     out << "| figure | ratio (median) | spread (min-max) | runs | target | met? |\n";
     out << "|---|---|---|---|---|---|\n";
     for (const Row &row : rows) {
-        const bool reference = row.target < 0;   // shown to read another figure by
+        const bool reference = row.target < 0; // shown to read another figure by
         const bool met = !row.ratios.isEmpty() && row.ratios.median() <= row.target;
-        out << "| " << row.figure << (row.note.isEmpty() ? QString() : QStringLiteral(" (") + row.note + QLatin1Char(')'))
-            << " | " << QString::number(row.ratios.median(), 'f', 2)
-            << " | " << QString::number(row.ratios.lowest(), 'f', 2) << "-" << QString::number(row.ratios.highest(), 'f', 2)
-            << " | " << row.ratios.count()
-            << " | " << (reference ? QStringLiteral("-") : QStringLiteral("<= ") + QString::number(row.target, 'f', 1))
-            << " | " << (reference ? "-" : row.ratios.isEmpty() ? "not measured" : met ? "yes" : "no") << " |\n";
+        out << "| " << row.figure
+            << (row.note.isEmpty() ? QString() : QStringLiteral(" (") + row.note + QLatin1Char(')')) << " | "
+            << QString::number(row.ratios.median(), 'f', 2) << " | " << QString::number(row.ratios.lowest(), 'f', 2)
+            << "-" << QString::number(row.ratios.highest(), 'f', 2) << " | " << row.ratios.count() << " | "
+            << (reference ? QStringLiteral("-") : QStringLiteral("<= ") + QString::number(row.target, 'f', 1)) << " | "
+            << (reference                  ? "-"
+                    : row.ratios.isEmpty() ? "not measured"
+                    : met                  ? "yes"
+                                           : "no")
+            << " |\n";
     }
 }
 

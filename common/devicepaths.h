@@ -8,12 +8,12 @@
 // device; unset, the paths are the device's own.
 namespace DevicePaths {
 
-QString root();            // "" on the device, else the emulation root (no trailing slash)
-QString resolve(const QString &devicePath);  // root() + devicePath
+QString root(); // "" on the device, else the emulation root (no trailing slash)
+QString resolve(const QString &devicePath); // root() + devicePath
 
-QString home();            // /home/user
-QString privateDir();      // /home/user/private
-QString trustDatabase();   // /home/user/private/trustkeep.db
+QString home(); // /home/user
+QString privateDir(); // /home/user/private
+QString trustDatabase(); // /home/user/private/trustkeep.db
 
 } // namespace DevicePaths
 

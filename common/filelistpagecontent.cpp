@@ -2,8 +2,8 @@
 
 #include <zelvolabel.h>
 #include <zelvolayout.h>
-#include <zelvolocale.h>
 #include <zelvolinearlayoutpolicy.h>
+#include <zelvolocale.h>
 #include <zelvoprogressindicator.h>
 #include <zelvoseparator.h>
 

@@ -30,15 +30,13 @@ public:
     // While scanning: header, divider, the spinner centred between two
     // equal stretches.
     static ZelvoLinearLayoutPolicy *createSpinnerPolicy(ZelvoLayout *layout, QGraphicsLayoutItem *title,
-                                                        QGraphicsLayoutItem *separator,
-                                                        QGraphicsLayoutItem *spinner);
+                                                        QGraphicsLayoutItem *separator, QGraphicsLayoutItem *spinner);
     // Files found: header, divider, the list, a stretch below it.
     static ZelvoLinearLayoutPolicy *createListPolicy(ZelvoLayout *layout, QGraphicsLayoutItem *title,
                                                      QGraphicsLayoutItem *separator, QGraphicsLayoutItem *list);
     // Nothing found: header, divider, the empty-state text (which expands).
     static ZelvoLinearLayoutPolicy *createEmptyPolicy(ZelvoLayout *layout, QGraphicsLayoutItem *title,
-                                                      QGraphicsLayoutItem *separator,
-                                                      QGraphicsLayoutItem *emptyLabel);
+                                                      QGraphicsLayoutItem *separator, QGraphicsLayoutItem *emptyLabel);
 };
 
 #endif

@@ -2,17 +2,16 @@
 
 #include <bastra_certman.h>
 
-const PurposeEntry purposeTable[] = {
-    { "lgd_certman_websites", "ssl",
-      "bastra-certman-common-ca::CertUserSSLUse", "bastra-certman-common-ca::CertCASSLAdd" },
-    { "lgd_certman_wifi", "wifi",
-      "bastra-certman-common-ca::CertUserWifiUse", "bastra-certman-common-ca::CertCAWifiAdd" },
-    { "lgd_certman_mailusers", "smime",
-      "bastra-certman-common-ca::CertUserSMIMEUse", "bastra-certman-common-ca::CertCASMIMEAdd" },
-    { "lgd_certman_softwaremakers", "codesign",
-      "bastra-certman-common-ca::CertCACodeSignUse", "bastra-certman-common-ca::CertCACodeSignAdd" },
-    { nullptr, nullptr, nullptr, nullptr }
-};
+const PurposeEntry purposeTable[] = { { "lgd_certman_websites", "ssl", "bastra-certman-common-ca::CertUserSSLUse",
+                                        "bastra-certman-common-ca::CertCASSLAdd" },
+                                      { "lgd_certman_wifi", "wifi", "bastra-certman-common-ca::CertUserWifiUse",
+                                        "bastra-certman-common-ca::CertCAWifiAdd" },
+                                      { "lgd_certman_mailusers", "smime", "bastra-certman-common-ca::CertUserSMIMEUse",
+                                        "bastra-certman-common-ca::CertCASMIMEAdd" },
+                                      { "lgd_certman_softwaremakers", "codesign",
+                                        "bastra-certman-common-ca::CertCACodeSignUse",
+                                        "bastra-certman-common-ca::CertCACodeSignAdd" },
+                                      { nullptr, nullptr, nullptr, nullptr } };
 
 namespace Purposes {
 

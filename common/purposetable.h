@@ -7,10 +7,10 @@
 // One purpose a certificate can serve, with its store domains and the
 // credential tokens that guard them. The table ends with an all-null entry.
 struct PurposeEntry {
-    const char *labelId;       // logical id of the purpose's display name
-    const char *domainPrefix;  // "ssl", "wifi", ...: domain names and purpose lists
-    const char *userUseToken;  // allows reading the purpose's domains
-    const char *caAddToken;    // allows adding to and removing from them
+    const char *labelId; // logical id of the purpose's display name
+    const char *domainPrefix; // "ssl", "wifi", ...: domain names and purpose lists
+    const char *userUseToken; // allows reading the purpose's domains
+    const char *caAddToken; // allows adding to and removing from them
 };
 
 extern const PurposeEntry purposeTable[];
@@ -18,16 +18,20 @@ extern const PurposeEntry purposeTable[];
 // Store domains with fixed names, beside the purposes' own "<prefix>-ca" and
 // "<prefix>-user" domains.
 namespace DomainNames {
-inline constexpr char commonCa[] = "common-ca";                      // the platform's shared CA domain
-inline constexpr char codesigning[] = "codesigning";                 // the platform's software-maker domain
-inline constexpr char commonCodesigningCa[] = "common-codesigning-ca";  // what listings call "codesigning"
+inline constexpr char commonCa[] = "common-ca"; // the platform's shared CA domain
+inline constexpr char codesigning[] = "codesigning"; // the platform's software-maker domain
+inline constexpr char commonCodesigningCa[] = "common-codesigning-ca"; // what listings call "codesigning"
 inline constexpr char common[] = "common";
 inline constexpr char commonCodesigning[] = "common-codesigning";
-inline constexpr char server[] = "server";  // no store domain: the trust records' certificates in listings
+inline constexpr char server[] = "server"; // no store domain: the trust records' certificates in listings
 } // namespace DomainNames
 
 // Which token a caller makes current before opening a domain.
-enum class DomainAccess { Add, Remove, Load };
+enum class DomainAccess {
+    Add,
+    Remove,
+    Load
+};
 
 namespace Purposes {
 

@@ -1,6 +1,5 @@
 #include "screeningmessagebox.h"
 
-
 #include <certificateitem.h>
 #include <zelvolocale.h>
 #include <zelvomessagebox.h>

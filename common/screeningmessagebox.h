@@ -17,7 +17,11 @@ class ZelvoMessageBox;
 class ScreeningMessageBox
 {
 public:
-    enum Kind { Corrupt, Expired, NotYetValid };
+    enum Kind {
+        Corrupt,
+        Expired,
+        NotYetValid
+    };
 
     // A box for the certificate, not yet shown; the caller owns it.
     static ZelvoMessageBox *create(Kind kind, const CertificateItem &item);

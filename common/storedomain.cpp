@@ -29,8 +29,8 @@ StoreDomain::~StoreDomain()
         ::TrustkeepLog::error(m_closeLog.source, m_closeLog.line, "bastra_certman_close_domain (%d)", closed);
         break;
     case CloseLog::ByDomainName:
-        ::TrustkeepLog::error(m_closeLog.source, m_closeLog.line, "Failed closing domain %s (%d)",
-                              m_name.constData(), closed);
+        ::TrustkeepLog::error(m_closeLog.source, m_closeLog.line, "Failed closing domain %s (%d)", m_name.constData(),
+                              closed);
         break;
     }
 }

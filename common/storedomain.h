@@ -27,16 +27,16 @@ class StoreDomain
 {
 public:
     enum Mode {
-        Private = BASTRA_DOMAIN_PRIVATE,        // the user's own domain, created on first add
-        SharedReadOnly = BASTRA_DOMAIN_SHARED   // a system domain, read-only to the store
+        Private = BASTRA_DOMAIN_PRIVATE, // the user's own domain, created on first add
+        SharedReadOnly = BASTRA_DOMAIN_SHARED // a system domain, read-only to the store
     };
 
     // How a failed close goes into the log.
     struct CloseLog {
         enum Words {
-            Unlogged,     // the close result is not looked at
-            ByCall,       // "bastra_certman_close_domain (<result>)"
-            ByDomainName  // "Failed closing domain <name> (<result>)"
+            Unlogged, // the close result is not looked at
+            ByCall, // "bastra_certman_close_domain (<result>)"
+            ByDomainName // "Failed closing domain <name> (<result>)"
         };
         const char *source;
         int line;

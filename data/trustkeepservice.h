@@ -9,6 +9,6 @@ namespace TrustkeepService {
 inline constexpr char name[] = "com.tavelo.certman";
 inline constexpr char path[] = "/request";
 inline constexpr char interface[] = "com.tavelo.certman";
-}
+} // namespace TrustkeepService
 
 #endif

@@ -5,10 +5,10 @@
 //
 // The first byte picks the name the file is read under (which format its
 // extension promises), the rest is the content.
-#include "fileformat.h"
 #include "filecontents.h"
-#include "passwordsource.h"
+#include "fileformat.h"
 #include "fuzzpassword.h"
+#include "passwordsource.h"
 
 #include <certificatefile.h>
 #include <certificateitem.h>
@@ -37,7 +37,7 @@ public:
         password = QString::fromLatin1(fixedPassword);
         return true;
     }
-    void wrong() override {}
+    void wrong() override { }
 
 private:
     int m_asked = 0;

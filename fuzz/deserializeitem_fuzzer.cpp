@@ -18,8 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (!item.serialize(again))
         std::abort(); // an accepted image must serialize again
     CertificateItem copy;
-    if (!CertificateItem::Deserialize(copy, again) || copy.keyId != item.keyId
-        || copy.purposes != item.purposes || copy.hasKey != item.hasKey)
+    if (!CertificateItem::Deserialize(copy, again) || copy.keyId != item.keyId || copy.purposes != item.purposes
+        || copy.hasKey != item.hasKey)
         std::abort();
     (void)item.id_strings();
     (void)item.attribute(CertificateItem::DisplayStrings);

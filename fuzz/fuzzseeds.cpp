@@ -120,8 +120,8 @@ int main(int argc, char *argv[])
 
     Corpus files(top, QStringLiteral("certificatefile_fuzzer"));
     files.add(fileSeed(0, userPem + CertificateFactory::keyToEncryptedPem(user.key.data(), password)));
-    files.add(fileSeed(0, CertificateFactory::toPemBundle(chain) + userPem
-                              + CertificateFactory::keyToPem(user.key.data())));
+    files.add(
+        fileSeed(0, CertificateFactory::toPemBundle(chain) + userPem + CertificateFactory::keyToPem(user.key.data())));
     files.add(fileSeed(1, serverDer));
     files.add(fileSeed(4, caDer));
     files.add(fileSeed(2, CertificateFactory::toPkcs12(server, password, chain, QStringLiteral("seed"))));

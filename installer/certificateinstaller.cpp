@@ -226,8 +226,8 @@ void CertificateInstaller::installCertificatesToDomains(const QStringList &purpo
             }
             const int added = bastra_certman_add_cert(domain.handle(), item->cert);
             if (added != 0) {
-                TK_LOG_ERROR("%s: failed adding certificate to '%s' (%d)", "commitSettings",
-                             qUtf8Printable(domainName), added);
+                TK_LOG_ERROR("%s: failed adding certificate to '%s' (%d)", "commitSettings", qUtf8Printable(domainName),
+                             added);
             }
         }
     }
@@ -281,8 +281,8 @@ ZelvoLinearLayoutPolicy *CertificateInstaller::spinnerPolicy()
     if (!m_spinnerPolicy) {
         if (!m_spinner)
             m_spinner = FileListPageContent::createSpinner(m_fileListPage);
-        m_spinnerPolicy = FileListPageContent::createSpinnerPolicy(
-            m_layout, FileListPageContent::createTitleLabel(), FileListPageContent::createSeparator(), m_spinner);
+        m_spinnerPolicy = FileListPageContent::createSpinnerPolicy(m_layout, FileListPageContent::createTitleLabel(),
+                                                                   FileListPageContent::createSeparator(), m_spinner);
     }
     return m_spinnerPolicy;
 }

@@ -44,8 +44,8 @@ CheckCertificatePage::CheckCertificatePage(const QString &text, CertificateItem 
     finishBuilding();
 }
 
-CheckCertificatePage::CheckCertificatePage(const QString &text, CertificateItem *oldItem,
-                                           CertificateItem *newItem, QObject *parent)
+CheckCertificatePage::CheckCertificatePage(const QString &text, CertificateItem *oldItem, CertificateItem *newItem,
+                                           QObject *parent)
     : QObject(parent)
 {
     buildTop(text);
@@ -70,7 +70,7 @@ CheckCertificatePage::~CheckCertificatePage()
             widget->setCertificate(nullptr);
     }
     if (!m_shown)
-        delete m_page;  // never reached a window, so nobody else owns it
+        delete m_page; // never reached a window, so nobody else owns it
     delete m_eventLoop;
 }
 
@@ -145,10 +145,10 @@ ButtonAdvertiser *CheckCertificatePage::addButton(const QString &text)
     button->setStyleName(m_hasButtons ? QStringLiteral("CommonBottomButtonInverted")
                                       : QStringLiteral("CommonTopButtonInverted"));
     // In this order: the button is recorded before the loop ends.
-    connect(button, QOverload<ZelvoButton *>::of(&ButtonAdvertiser::clicked),
-            this, &CheckCertificatePage::_setButtonPressed);
-    connect(button, QOverload<ZelvoButton *>::of(&ButtonAdvertiser::clicked),
-            this, &CheckCertificatePage::buttonPressed);
+    connect(button, QOverload<ZelvoButton *>::of(&ButtonAdvertiser::clicked), this,
+            &CheckCertificatePage::_setButtonPressed);
+    connect(button, QOverload<ZelvoButton *>::of(&ButtonAdvertiser::clicked), this,
+            &CheckCertificatePage::buttonPressed);
     connect(button, &ZelvoButton::clicked, m_eventLoop, &QEventLoop::quit);
     if (!m_hasButtons) {
         auto *spacer = new ZelvoStylableWidget;

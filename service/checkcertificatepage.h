@@ -70,7 +70,7 @@ private:
     QEventLoop *m_eventLoop = nullptr;
     bool m_hasButtons = false;
 
-    ZelvoLinearLayoutPolicy *m_policy = nullptr;  // the central widget's column
+    ZelvoLinearLayoutPolicy *m_policy = nullptr; // the central widget's column
     bool m_shown = false;
     // Both show items that the caller deletes after the question: they are
     // let go of before that.

@@ -43,8 +43,8 @@ DBusService::~DBusService() = default;
 
 namespace {
 
-const int alreadyPresent = EEXIST;   // the store's answer for a certificate it holds
-const int notPresent = ENOENT;       // ... and for one it does not hold
+const int alreadyPresent = EEXIST; // the store's answer for a certificate it holds
+const int notPresent = ENOENT; // ... and for one it does not hold
 
 // A reply must stay well below the largest message the bus passes on
 // (32 MiB by default): a larger one makes the bus drop the service.
@@ -204,8 +204,8 @@ bool DBusService::_installCertToDomains(CertificateItem *item, const QStringList
             if (added == alreadyPresent && !holdsThisCertificate(store.handle(), item->cert))
                 added = replaceCertificate(store.handle(), item->cert);
             if (added != 0)
-                TK_LOG_ERROR("%s: failed adding certificate to '%s' (%d)", "_installCertToDomains",
-                             TK_LOG_TEXT(domain), added);
+                TK_LOG_ERROR("%s: failed adding certificate to '%s' (%d)", "_installCertToDomains", TK_LOG_TEXT(domain),
+                             added);
         }
         if (added != 0 && added != alreadyPresent)
             return false;
@@ -244,8 +244,8 @@ bool DBusService::_removeCertFromDomains(const QString &key, const bastra_key_id
         {
             const StoreDomain store(domain, StoreDomain::Private, DomainAccess::Remove, TK_CLOSE_UNLOGGED);
             if (!store.isOpen()) {
-                TK_LOG_ERROR("%s: failed opening domain %s (%d)", "DeleteCertificateFromDomains",
-                             TK_LOG_TEXT(domain), store.openResult());
+                TK_LOG_ERROR("%s: failed opening domain %s (%d)", "DeleteCertificateFromDomains", TK_LOG_TEXT(domain),
+                             store.openResult());
                 failed = true;
                 break;
             }
@@ -306,8 +306,8 @@ QVariantMap DBusService::LoadCertificatesFromDomains(const QStringList &requeste
         {
             const StoreDomain store(domain, StoreDomain::modeFor(domain), TK_CLOSE_LOGGED_BY_CALL);
             if (!store.isOpen()) {
-                TK_LOG_ERROR("%s: failed opening domain %s (%d)", "LoadCertificatesFromDomains",
-                             TK_LOG_TEXT(domain), store.openResult());
+                TK_LOG_ERROR("%s: failed opening domain %s (%d)", "LoadCertificatesFromDomains", TK_LOG_TEXT(domain),
+                             store.openResult());
                 continue;
             }
             const int iterated = bastra_certman_iterate_certs(store.handle(), add_to_list, &list);
@@ -351,7 +351,8 @@ int DBusService::add_to_list(int index, X509 *cert, void *user)
         return 0;
     }
     OPENSSL_free(der);
-    TK_LOG_ERROR("%s: failed to der-encode certificate (%s)", "add_to_list", ERR_error_string(ERR_get_error(), nullptr));
+    TK_LOG_ERROR("%s: failed to der-encode certificate (%s)", "add_to_list",
+                 ERR_error_string(ERR_get_error(), nullptr));
     return -1;
 }
 

@@ -26,7 +26,7 @@ class DBusService : public QObject, protected QDBusContext
 {
     Q_OBJECT
 public:
-    static const int idleInterval = 2000;   // ms without a call before the service ends
+    static const int idleInterval = 2000; // ms without a call before the service ends
 
     // The idle timer quits the application.
     explicit DBusService(QCoreApplication *application);
@@ -75,14 +75,13 @@ private:
     // The server check (dbusservice_trust.cpp): the three questions; each records the answer and returns whether the
     // user trusts the certificate. A lapsed record of the same certificate
     // (lapsedId) is renewed in place instead of getting a second record.
-    bool _installNewDialog(CertificateItem *item, const QByteArray &der,
-                           std::optional<qint64> lapsedId = std::nullopt);
+    bool _installNewDialog(CertificateItem *item, const QByteArray &der, std::optional<qint64> lapsedId = std::nullopt);
     bool _installChangedDialog(CertificateItem *oldItem, CertificateItem *newItem, const QByteArray &der, qint64 id);
     bool _installExpiredDialog(CertificateItem *item, qint64 id);
 
     QCoreApplication *m_application;
     ServiceTimeout_p *m_idleTimer;
-    int m_waitingQuestions = 0;   // CheckCertificate calls waiting for the user
+    int m_waitingQuestions = 0; // CheckCertificate calls waiting for the user
 };
 
 #endif

@@ -69,7 +69,7 @@ QString DBusService::GetPrivateKey(const QString &keyId, const QString &creds)
                 }
                 loaded = bastra_certman_load_cert(store.handle(), &id, &certificate);
             }
-            const X509Owner loadedCertificate(certificate);   // only its presence counts
+            const X509Owner loadedCertificate(certificate); // only its presence counts
 
             if (loaded == 0) {
                 found = true;
@@ -86,8 +86,8 @@ QString DBusService::GetPrivateKey(const QString &keyId, const QString &creds)
 
     unsigned char *cipher = nullptr;
     size_t cipherLength = 0;
-    const int encrypted = bastra_crypto_encrypt(payload.constData(), size_t(payload.size()),
-                                                creds.toUtf8().constData(), &cipher, &cipherLength);
+    const int encrypted = bastra_crypto_encrypt(payload.constData(), size_t(payload.size()), creds.toUtf8().constData(),
+                                                &cipher, &cipherLength);
     const CryptoBuffer cipherOwner(cipher);
     if (encrypted == 0) {
         reply = Base64::encode(cipher, cipherLength);

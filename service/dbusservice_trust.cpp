@@ -39,7 +39,11 @@ const int mostWaitingQuestions = 16;
 class WaitingQuestion
 {
 public:
-    explicit WaitingQuestion(int &waiting) : m_waiting(waiting) { ++m_waiting; }
+    explicit WaitingQuestion(int &waiting)
+        : m_waiting(waiting)
+    {
+        ++m_waiting;
+    }
     ~WaitingQuestion() { --m_waiting; }
     WaitingQuestion(const WaitingQuestion &) = delete;
     WaitingQuestion &operator=(const WaitingQuestion &) = delete;
@@ -153,8 +157,8 @@ bool DBusService::CheckCertificate(const QString &x509)
     case TrustDecision::AskChanged:
         break;
     }
-    std::unique_ptr<CertificateItem> stored = itemFromDer(
-        reinterpret_cast<const unsigned char *>(decision.storedDer.constData()), decision.storedDer.size());
+    std::unique_ptr<CertificateItem> stored =
+        itemFromDer(reinterpret_cast<const unsigned char *>(decision.storedDer.constData()), decision.storedDer.size());
     if (!stored) {
         TK_LOG_ERROR("%s: could not decode a certificate from the DB, possible corruption, id = %lld",
                      "CheckCertificate", static_cast<long long>(decision.id));
@@ -209,9 +213,8 @@ bool DBusService::_installNewDialog(CertificateItem *item, const QByteArray &der
 bool DBusService::_installChangedDialog(CertificateItem *oldItem, CertificateItem *newItem, const QByteArray &der,
                                         qint64 id)
 {
-    CheckCertificatePage prompt(questionText("lgd_certman_cert_changed_maninmiddle",
-                                             "lgd_certman_install_and_trust_cert"),
-                                oldItem, newItem);
+    CheckCertificatePage prompt(
+        questionText("lgd_certman_cert_changed_maninmiddle", "lgd_certman_install_and_trust_cert"), oldItem, newItem);
     prompt.setObjectName(QStringLiteral("serverCertificateInstallChangedPage"));
     const AnswerButtons buttons = addAnswerButtons(prompt);
     ZelvoButton *pressed = prompt.exec();
@@ -243,8 +246,8 @@ bool DBusService::_installExpiredDialog(CertificateItem *item, qint64 id)
 
     const bool forADay = pressed == buttons.forADay;
     TrustRecords records;
-    const bool updated = forADay ? records.setTrustEnds(id, endOfShortTrust())
-                                 : records.setTrustType(id, trustedWithoutLimit);
+    const bool updated =
+        forADay ? records.setTrustEnds(id, endOfShortTrust()) : records.setTrustType(id, trustedWithoutLimit);
     if (!updated) {
         TK_LOG_ERROR("Could not update a certificate data in the database (id = %lld, error = %s)",
                      static_cast<long long>(id), qUtf8Printable(records.lastError()));

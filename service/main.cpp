@@ -25,8 +25,8 @@
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
-#include <QDBusReply>
 #include <QDBusError>
+#include <QDBusReply>
 
 #include <cerrno>
 #include <cstdlib>
@@ -42,10 +42,10 @@ const char serviceName[] = "com.tavelo.certman";
 
 // Exit statuses of deletion mode.
 const int deletionDone = 0;
-const int deletionNotFound = ENOENT;       // 2
-const int deletionInvalid = EINVAL;        // 22
-const int deletionCancelled = ECANCELED;   // 125
-const int deletionRemovalFailed = EIO;     // 5
+const int deletionNotFound = ENOENT; // 2
+const int deletionInvalid = EINVAL; // 22
+const int deletionCancelled = ECANCELED; // 125
+const int deletionRemovalFailed = EIO; // 5
 
 // What the two passes of deletion mode share: the key id asked for, the
 // certificate found under it and every domain that holds it, and how many
@@ -148,8 +148,8 @@ bool userConfirmsDeletion(X509 *certificate)
     std::unique_ptr<CertificateItem> item(new CertificateItem);
     item->setCertificate(certificate);
     const QString text = item->attribute(CertificateItem::DisplayStrings).toStringList().join(QLatin1Char('\n'));
-    std::unique_ptr<ZelvoMessageBox> box(new ZelvoMessageBox(qtTrId("lgd_certman_deletecertificate"), text,
-                                                             QMessageBox::Yes | QMessageBox::No));
+    std::unique_ptr<ZelvoMessageBox> box(
+        new ZelvoMessageBox(qtTrId("lgd_certman_deletecertificate"), text, QMessageBox::Yes | QMessageBox::No));
     return box->exec() == QMessageBox::Yes;
 }
 
@@ -192,9 +192,9 @@ int runDeletion(const QStringList &arguments)
 // leaving it with its owner (another instance runs); either is told.
 bool claimName(QDBusConnection &bus, QString *refusal)
 {
-    const QDBusReply<QDBusConnectionInterface::RegisterServiceReply> reply = bus.interface()->registerService(
-        QLatin1String(serviceName), QDBusConnectionInterface::DontQueueService,
-        QDBusConnectionInterface::DontAllowReplacement);
+    const QDBusReply<QDBusConnectionInterface::RegisterServiceReply> reply =
+        bus.interface()->registerService(QLatin1String(serviceName), QDBusConnectionInterface::DontQueueService,
+                                         QDBusConnectionInterface::DontAllowReplacement);
     if (!reply.isValid()) {
         *refusal = reply.error().message();
         return false;
@@ -268,15 +268,15 @@ int main(int argc, char **argv)
     if (openTrustDatabase() != 0)
         return -1;
 
-    auto *app = new ZelvoApplication(argc, argv, serviceMode ? QStringLiteral("trustkeep_dbus")
-                                                             : QStringLiteral("trustkeep"));
+    auto *app =
+        new ZelvoApplication(argc, argv, serviceMode ? QStringLiteral("trustkeep_dbus") : QStringLiteral("trustkeep"));
     ZelvoApplicationWindow *window = createWindow();
     installCatalogs(*locale);
 
     int status;
     if (serviceMode) {
         if (!registerService(*app))
-            return -1;   // without the clean-up, as every early failure
+            return -1; // without the clean-up, as every early failure
         status = app->exec();
     } else {
         status = runInstaller(*app, window);

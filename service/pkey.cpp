@@ -1,7 +1,7 @@
 #include "pkey.h"
 
-#include <certificateitem.h>
 #include <bastra_crypto.h>
+#include <certificateitem.h>
 #include <certificatepassworddialog.h>
 #include <log.h>
 #include <logtext.h>
@@ -266,8 +266,8 @@ bool PKey::_retrieve(KeyRecord &record, QByteArray &der, bool silent)
         if (result == 0)
             break;
         if (result != wrongPasswordResult) {
-            TK_LOG_ERROR("%s: could not retrieve the key %s from the store (%d): %s", "_retrieve",
-                         qUtf8Printable(m_id), result, bastra_crypto_last_error_str());
+            TK_LOG_ERROR("%s: could not retrieve the key %s from the store (%d): %s", "_retrieve", qUtf8Printable(m_id),
+                         result, bastra_crypto_last_error_str());
             return false;
         }
         dialog->wrongPassword();
@@ -422,9 +422,8 @@ bool PKey::Install(CertificateItem *item, const QStringList &domains)
     record.der = der;
     KeyRecords records;
     if (!records.insert(key.m_id, record)) {
-        TK_LOG_ERROR("%s: could not insert key data into the DB: id = %s, cn = %s, auth = %d, DER size = %d",
-                     "Install", qUtf8Printable(key.m_id), TK_LOG_TEXT(item->commonName), storedPreference,
-                     int(der.size()));
+        TK_LOG_ERROR("%s: could not insert key data into the DB: id = %s, cn = %s, auth = %d, DER size = %d", "Install",
+                     qUtf8Printable(key.m_id), TK_LOG_TEXT(item->commonName), storedPreference, int(der.size()));
         _showStoringFailedBanner();
         return false;
     }

@@ -32,7 +32,7 @@ qint64 randomSerial()
 {
     quint64 value = 0;
     RAND_bytes(reinterpret_cast<unsigned char *>(&value), sizeof value);
-    return static_cast<qint64>((value >> 1) | 1);  // positive, never zero
+    return static_cast<qint64>((value >> 1) | 1); // positive, never zero
 }
 
 bool setTime(ASN1_TIME *field, const QDateTime &time, const QDateTime &fallback)
@@ -133,15 +133,12 @@ CertificateFactory::Issued CertificateFactory::makeForKey(const Options &options
     const bool ok = X509_set_version(x, 2) == 1
         && ASN1_INTEGER_set_int64(X509_get_serialNumber(x), options.serial.value_or(randomSerial())) == 1
         && setTime(X509_getm_notBefore(x), options.notBefore, daysFromNow(-1))
-        && setTime(X509_getm_notAfter(x), options.notAfter, daysFromNow(365))
-        && setSubject(x, options)
-        && X509_set_issuer_name(x, X509_get_subject_name(signer)) == 1
-        && X509_set_pubkey(x, key.data()) == 1
-        && addExtensions(x, signer, options.isCa)
-        && X509_sign(x, signingKey, EVP_sha256()) > 0;
+        && setTime(X509_getm_notAfter(x), options.notAfter, daysFromNow(365)) && setSubject(x, options)
+        && X509_set_issuer_name(x, X509_get_subject_name(signer)) == 1 && X509_set_pubkey(x, key.data()) == 1
+        && addExtensions(x, signer, options.isCa) && X509_sign(x, signingKey, EVP_sha256()) > 0;
     if (!ok)
         return Issued();
-    return Issued { cert, key };
+    return Issued{ cert, key };
 }
 
 QByteArray CertificateFactory::toDer(X509 *cert)
@@ -190,15 +187,14 @@ QByteArray CertificateFactory::keyToEncryptedPem(EVP_PKEY *key, const QByteArray
     Bio bio(BIO_new(BIO_s_mem()));
     QByteArray copy = password;
     if (!key || !bio
-        || PEM_write_bio_PKCS8PrivateKey(bio.get(), key, EVP_aes_256_cbc(), copy.data(), copy.size(), nullptr,
-                                         nullptr)
+        || PEM_write_bio_PKCS8PrivateKey(bio.get(), key, EVP_aes_256_cbc(), copy.data(), copy.size(), nullptr, nullptr)
             != 1)
         return QByteArray();
     return bioContent(bio.get());
 }
 
-QByteArray CertificateFactory::toPkcs12(const Issued &material, const QByteArray &password,
-                                        const QList<X509Ptr> &chain, const QString &friendlyName)
+QByteArray CertificateFactory::toPkcs12(const Issued &material, const QByteArray &password, const QList<X509Ptr> &chain,
+                                        const QString &friendlyName)
 {
     if (material.isNull())
         return QByteArray();
@@ -208,7 +204,7 @@ QByteArray CertificateFactory::toPkcs12(const Issued &material, const QByteArray
     QByteArray name = friendlyName.toUtf8();
     PKCS12 *p12 = PKCS12_create(password.constData(), friendlyName.isEmpty() ? nullptr : name.data(),
                                 material.key.data(), material.certificate.data(), cas, 0, 0, 0, 0, 0);
-    sk_X509_free(cas);  // the chain's certificates stay with their owners
+    sk_X509_free(cas); // the chain's certificates stay with their owners
     unsigned char *der = nullptr;
     const int length = p12 ? i2d_PKCS12(p12, &der) : 0;
     const QByteArray bytes = length > 0 ? QByteArray(reinterpret_cast<const char *>(der), length) : QByteArray();

@@ -11,7 +11,10 @@
 
 #include <optional>
 
-enum class CertificateKeyType { Ec, Rsa };
+enum class CertificateKeyType {
+    Ec,
+    Rsa
+};
 
 // What a certificate made by CertificateFactory looks like.
 struct CertificateOptions {
@@ -76,14 +79,13 @@ public:
     static QByteArray toDer(X509 *cert);
     static QByteArray toPem(X509 *cert);
     static QByteArray toPemBundle(const QList<X509Ptr> &certs);
-    static QByteArray keyToPem(EVP_PKEY *key);                      // PKCS#8, clear
-    static QByteArray keyToDer(EVP_PKEY *key);                      // PKCS#8, clear
-    static QByteArray keyToEncryptedPem(EVP_PKEY *key, const QByteArray &password);  // PKCS#8, AES-256
+    static QByteArray keyToPem(EVP_PKEY *key); // PKCS#8, clear
+    static QByteArray keyToDer(EVP_PKEY *key); // PKCS#8, clear
+    static QByteArray keyToEncryptedPem(EVP_PKEY *key, const QByteArray &password); // PKCS#8, AES-256
     // Password-protected PKCS#12 with the certificate, its key and a chain;
     // an empty password is allowed (and still protects the content).
     static QByteArray toPkcs12(const Issued &material, const QByteArray &password,
-                               const QList<X509Ptr> &chain = QList<X509Ptr>(),
-                               const QString &friendlyName = QString());
+                               const QList<X509Ptr> &chain = QList<X509Ptr>(), const QString &friendlyName = QString());
 
     // Decoders. Null on failure.
     static X509Ptr fromDer(const QByteArray &der);

@@ -187,15 +187,16 @@ bool PrivateBus::start()
         return false;
     // Other local users reach the bus too, as on a device (the socket itself
     // is open to everyone).
-    QFile::setPermissions(m_dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
-                                            | QFileDevice::ExeGroup | QFileDevice::ExeOther);
+    QFile::setPermissions(m_dir.path(),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
+                              | QFileDevice::ExeGroup | QFileDevice::ExeOther);
 
     // Activated services inherit the daemon's environment: give it theirs.
     m_daemon.setProcessEnvironment(environment());
     m_daemon.start(QStringLiteral("dbus-daemon"),
                    { QStringLiteral("--config-file=") + m_dir.filePath(QStringLiteral("system.conf")),
-                     QStringLiteral("--nofork"), QStringLiteral("--nopidfile"),
-                     QStringLiteral("--nosyslog"), QStringLiteral("--print-address=1") });
+                     QStringLiteral("--nofork"), QStringLiteral("--nopidfile"), QStringLiteral("--nosyslog"),
+                     QStringLiteral("--print-address=1") });
     if (!m_daemon.waitForStarted(10000)) {
         m_error = QStringLiteral("cannot start dbus-daemon: ") + m_daemon.errorString();
         return false;
@@ -246,9 +247,7 @@ bool PrivateBus::writeActivationFile()
         m_error = service.errorString();
         return false;
     }
-    service.write(QString::fromLatin1(activationFile)
-                      .arg(QLatin1String(serviceName), trustkeepBinary())
-                      .toUtf8());
+    service.write(QString::fromLatin1(activationFile).arg(QLatin1String(serviceName), trustkeepBinary()).toUtf8());
     return true;
 }
 

@@ -22,7 +22,7 @@
 class PrivateBus
 {
 public:
-    static const char serviceName[];   // "com.tavelo.certman"
+    static const char serviceName[]; // "com.tavelo.certman"
 
     // deviceRoot: TRUSTKEEP_DEVICE_ROOT for every process on the bus; empty
     // takes the current process's value. extraPolicy: <policy> elements
@@ -34,8 +34,8 @@ public:
     bool isRunning() const;
     QString errorString() const { return m_error; }
 
-    QString address() const;             // unix:path=...
-    QString automationSocket() const;    // ZELVO_AUTOMATION_SOCKET of the services
+    QString address() const; // unix:path=...
+    QString automationSocket() const; // ZELVO_AUTOMATION_SOCKET of the services
     QString deviceRoot() const { return m_deviceRoot; }
 
     // The environment for children on this bus: the test's own, plus the

@@ -13,7 +13,7 @@
 
 namespace {
 
-const int idleMs = 2000;   // the service's idle time
+const int idleMs = 2000; // the service's idle time
 // A service that answered less than this ago has most of its idle time left.
 const int freshMs = idleMs / 3;
 
@@ -330,9 +330,9 @@ ProcessTestHarness::OtherUserResult ProcessTestHarness::runAsOtherUser(const QSt
 {
     QProcess process;
     process.setProcessEnvironment(m_environment);
-    process.start(QStringLiteral("setpriv"), QStringList{ QStringLiteral("--reuid=%1").arg(uid),
-                                                          QStringLiteral("--regid=%1").arg(uid),
-                                                          QStringLiteral("--clear-groups") }
+    process.start(QStringLiteral("setpriv"),
+                  QStringList{ QStringLiteral("--reuid=%1").arg(uid), QStringLiteral("--regid=%1").arg(uid),
+                               QStringLiteral("--clear-groups") }
                       + command);
     OtherUserResult result;
     const bool finished = process.waitForFinished(60000);
@@ -349,6 +349,6 @@ ProcessTestHarness::OtherUserResult ProcessTestHarness::callAsOtherUser(const QS
                                        QStringLiteral("--dest"), name, QStringLiteral("--object-path"),
                                        QLatin1String(TrustkeepService::path), QStringLiteral("--method"),
                                        QLatin1String(TrustkeepService::interface) + QLatin1Char('.') + method }
-                          + arguments,
+                              + arguments,
                           uid);
 }

@@ -37,8 +37,8 @@ class ProcessTestHarness
 public:
     // The application names trustkeep gives itself in service mode and in
     // installer or deletion mode (what "%a" becomes, see Options).
-    static const char serviceApplication[];     // "trustkeep_dbus"
-    static const char installerApplication[];   // "trustkeep"
+    static const char serviceApplication[]; // "trustkeep_dbus"
+    static const char installerApplication[]; // "trustkeep"
 
     struct Options {
         // ZELVO_AUTOMATION_SOCKET holds "%a", which each program replaces by
@@ -53,8 +53,8 @@ public:
 
     // What a program of another local account got (see runAsOtherUser).
     struct OtherUserResult {
-        bool succeeded = false;   // ran and exited with 0
-        QString output;           // stdout and stderr together
+        bool succeeded = false; // ran and exited with 0
+        QString output; // stdout and stderr together
     };
     static const uint nobody = 65534;
 
@@ -99,8 +99,7 @@ public:
     bool servicesEndedCleanly();
 
     // Waits for the reply of a call that waits for the user.
-    template <typename T>
-    bool finish(const QDBusPendingReply<T> &reply, int timeoutMs = 30000)
+    template <typename T> bool finish(const QDBusPendingReply<T> &reply, int timeoutMs = 30000)
     {
         const bool done = QTest::qWaitFor([&] { return reply.isFinished(); }, timeoutMs);
         m_lastAnswer.start();
@@ -127,7 +126,7 @@ public:
     // ("trustkeep", "plixcontrolpanel"); connected on first use.
     ZelvoAutomationClient &ui(const QString &application = QStringLiteral("trustkeep"));
     QString automationSocket(const QString &application = QStringLiteral("trustkeep")) const;
-    int pageCount(const QString &application = QStringLiteral("trustkeep"));   // -1: no answer
+    int pageCount(const QString &application = QStringLiteral("trustkeep")); // -1: no answer
     bool waitForPages(int count, const QString &application = QStringLiteral("trustkeep"));
     bool windowVisible(const QString &application = QStringLiteral("trustkeep"));
     QString topPageName(const QString &application = QStringLiteral("trustkeep"));

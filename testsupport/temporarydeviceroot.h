@@ -25,10 +25,10 @@ public:
     TemporaryDeviceRoot &operator=(const TemporaryDeviceRoot &) = delete;
 
     bool isValid() const;
-    QString path() const;                                 // the root itself
-    QString resolve(const QString &devicePath) const;     // path() + "/home/user"...
+    QString path() const; // the root itself
+    QString resolve(const QString &devicePath) const; // path() + "/home/user"...
 
-    QString home() const;                                 // <root>/home/user
+    QString home() const; // <root>/home/user
     QString privateDomainFolder(const QString &domain) const;
     QString sharedDomainFolder(const QString &domain) const;
     QString keyFolder() const;

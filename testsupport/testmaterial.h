@@ -12,7 +12,7 @@
 // gives them.
 struct KeyMaterial {
     IssuedCertificate made;
-    QString keyId;   // the store's textual key id
+    QString keyId; // the store's textual key id
 
     static KeyMaterial make(const QString &commonName, bool isCa = false);
 
@@ -32,7 +32,7 @@ struct KeyMaterial {
 struct ServerCertificate {
     IssuedCertificate made;
     QByteArray der;
-    QDateTime notAfter;   // to the second, as the certificate holds it
+    QDateTime notAfter; // to the second, as the certificate holds it
 
     static ServerCertificate make(const QString &commonName, int validDays = 365);
     QString base64() const { return QString::fromLatin1(der.toBase64()); }
@@ -47,6 +47,6 @@ bool addToDomain(const QString &domain, X509 *certificate);
 // What a holder of the token reads from an encrypted reply; empty when it
 // cannot be decrypted.
 QByteArray decrypt(const QString &reply, const QString &token);
-}
+} // namespace StoreProbe
 
 #endif

@@ -35,8 +35,7 @@ void TestProgram::startAs(const QString &programName, const QStringList &argumen
 {
     // QProcess always passes the program path as argv[0]; the shell's
     // exec -a lets the test choose it.
-    QStringList shellArguments{ QStringLiteral("-c"), QStringLiteral("exec -a \"$0\" \"$@\""),
-                                programName, m_program };
+    QStringList shellArguments{ QStringLiteral("-c"), QStringLiteral("exec -a \"$0\" \"$@\""), programName, m_program };
     shellArguments += arguments;
     m_process.start(QStringLiteral("bash"), shellArguments);
 }

@@ -67,11 +67,12 @@ qint64 TrustDatabaseReader::addTrustRecord(const QString &subjectCn, const QVari
     return query.exec() ? query.lastInsertId().toLongLong() : -1;
 }
 
-bool TrustDatabaseReader::addKeyRecord(const QString &keyId, const QString &cn, int preference,
-                                       const QString &domains, const QByteArray &der)
+bool TrustDatabaseReader::addKeyRecord(const QString &keyId, const QString &cn, int preference, const QString &domains,
+                                       const QByteArray &der)
 {
-    return execute(QStringLiteral("INSERT INTO keys (id, auth_preference, cn, domains, der_dump) VALUES (?, ?, ?, ?, ?)"),
-                   { keyId, preference, cn, domains, der });
+    return execute(
+        QStringLiteral("INSERT INTO keys (id, auth_preference, cn, domains, der_dump) VALUES (?, ?, ?, ?, ?)"),
+        { keyId, preference, cn, domains, der });
 }
 
 QList<TrustRow> TrustDatabaseReader::trustRecords()

@@ -57,8 +57,8 @@ public:
                       const QByteArray &der);
     QList<TrustRow> trustRecords();
     KeyRow keyRow(const QString &keyId);
-    int count(const QString &table);      // -1 when the table cannot be read
-    QString integrityCheck();             // "ok", or what SQLite found wrong
+    int count(const QString &table); // -1 when the table cannot be read
+    QString integrityCheck(); // "ok", or what SQLite found wrong
 
 private:
     QString m_path;

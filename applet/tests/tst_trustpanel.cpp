@@ -599,7 +599,7 @@ private slots:
         CertificateSettingsDialog page;
         page.setCertificates(indexes);
         QCOMPARE(page.certificates().size(), purposes.size());
-        QSignalSpy chosen(&page, SIGNAL(newSettings(QStringList,int)));
+        QSignalSpy chosen(&page, SIGNAL(newSettings(QStringList, int)));
         QVERIFY(page.back());
         QCOMPARE(chosen.value(0).value(0).toStringList(), offered);
         QCOMPARE(chosen.value(0).value(1).toInt(), preference);

@@ -28,7 +28,8 @@ namespace {
 class DialogAnswer : public QObject
 {
 public:
-    explicit DialogAnswer(std::function<void(ZelvoDialog *)> answer) : m_answer(std::move(answer))
+    explicit DialogAnswer(std::function<void(ZelvoDialog *)> answer)
+        : m_answer(std::move(answer))
     {
         connect(&m_poll, &QTimer::timeout, this, [this] {
             ZelvoApplicationWindow *window = ZelvoApplication::activeWindow();
@@ -106,7 +107,8 @@ private slots:
 
         panel.saveSelection(rows.index(0, 0));
         panel.deleteCertificate();
-        QCOMPARE(lastBanner(window), QStringLiteral("rootDeleteInfoBanner|lgd_certman_banner_rootdelete|InformationBanner"));
+        QCOMPARE(lastBanner(window),
+                 QStringLiteral("rootDeleteInfoBanner|lgd_certman_banner_rootdelete|InformationBanner"));
         panel.changePassword();
         QCOMPARE(lastBanner(window), QStringLiteral("|lgd_certman_issuer_none|InformationBanner"));
 
@@ -124,9 +126,12 @@ private slots:
         rows.setData(rows.index(0, 0), QVariant::fromValue(&empty), CertificateItem::ItemPointer);
         panel.saveSelection(QModelIndexList({ rows.index(0, 0) }));
         const QByteArray log = logOf([&] { panel.settingsChanged({ QStringLiteral("ssl") }, -1); });
-        QVERIFY2(QRegularExpression("^trustpanel\\(\\d+\\): ERROR settingsChanged: could not serialize the certificate$",
-                                    QRegularExpression::MultilineOption).match(QString::fromUtf8(log)).hasMatch(),
-                 log.constData());
+        QVERIFY2(
+            QRegularExpression("^trustpanel\\(\\d+\\): ERROR settingsChanged: could not serialize the certificate$",
+                               QRegularExpression::MultilineOption)
+                .match(QString::fromUtf8(log))
+                .hasMatch(),
+            log.constData());
         QVERIFY(empty.purposes.isEmpty() && !empty.stored);
     }
 

@@ -19,8 +19,8 @@ class TestTrustPanelActionsHost : public QObject
     AppletDevice device;
     QTemporaryDir sockets;
     QProcess host;
-    ZelvoAutomationClient ui;       // the control panel
-    ZelvoAutomationClient service;  // the service's window
+    ZelvoAutomationClient ui; // the control panel
+    ZelvoAutomationClient service; // the service's window
 
     // Key ids of the certificates a private domain holds (its files).
     QStringList domainHolds(const QString &domain)
@@ -28,7 +28,7 @@ class TestTrustPanelActionsHost : public QObject
         return QDir(device.root.privateDomainFolder(domain)).entryList(QDir::Files, QDir::Name);
     }
 
-    QString keyHolderId;  // the only one in "ssl-user" at the start
+    QString keyHolderId; // the only one in "ssl-user" at the start
 
     QVariant keyPreference(const QString &keyId)
     {
@@ -58,7 +58,7 @@ class TestTrustPanelActionsHost : public QObject
         return opened;
     }
 
-    QString hostLog;  // what the control panel logged so far
+    QString hostLog; // what the control panel logged so far
     QString output()
     {
         hostLog += QString::fromLocal8Bit(host.readAllStandardError());
@@ -161,7 +161,8 @@ private slots:
 
         // Without any purpose it leaves every domain, and the details page
         // returns to the list once the settings page is gone.
-        QVERIFY(ui.click(QStringLiteral("certificateSettings")) && ui.waitFor(QStringLiteral("certificateSettingsPage")));
+        QVERIFY(ui.click(QStringLiteral("certificateSettings"))
+                && ui.waitFor(QStringLiteral("certificateSettingsPage")));
         QVERIFY(ui.click(QStringLiteral("purpose_ssl")) && ui.click(QStringLiteral("purpose_wifi")));
         QVERIFY(ui.back());
         QVERIFY2(ui.waitFor(QStringLiteral("plixPage0"), 30000), qPrintable(output()));
@@ -174,7 +175,8 @@ private slots:
     {
         QCOMPARE(keyPreference(keyHolderId), QVariant(0));
         // A key without a password of its own: the service says no.
-        QVERIFY(ui.clickText(QString::fromUtf8(AppletDevice::keyHolderName)) && ui.waitFor(QStringLiteral("plixPage5")));
+        QVERIFY(ui.clickText(QString::fromUtf8(AppletDevice::keyHolderName))
+                && ui.waitFor(QStringLiteral("plixPage5")));
         QVERIFY(ui.click(QStringLiteral("changePassword")));
         QTRY_COMPARE(logged(QStringLiteral("changePassword: changing password failed")), 1);
         QVERIFY(ui.back() && ui.waitFor(QStringLiteral("plixPage0")));
@@ -201,7 +203,8 @@ private slots:
         QVERIFY(keyOpensWith(keyHolderId, "first"));
 
         QVERIFY2(ui.click(QStringLiteral("changePassword")), qPrintable(ui.lastError()));
-        QVERIFY2(answerInService({ { "currentPasswordField", "first" }, { "newPasswordField", "second" },
+        QVERIFY2(answerInService({ { "currentPasswordField", "first" },
+                                   { "newPasswordField", "second" },
                                    { "confirmPasswordField", "second" } }),
                  qPrintable(service.lastError() + output()));
         QVERIFY2(ui.waitFor(QStringLiteral("plixPage5"), 30000), qPrintable(output()));

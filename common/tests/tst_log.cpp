@@ -9,8 +9,7 @@
 namespace {
 
 // Runs logging with standard error sent to a file and returns what arrived.
-template <typename Logging>
-QByteArray capturedStderr(Logging logging)
+template <typename Logging> QByteArray capturedStderr(Logging logging)
 {
     QTemporaryFile file;
     if (!file.open())

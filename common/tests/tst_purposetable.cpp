@@ -15,7 +15,7 @@ private slots:
         const PurposeEntry *entry = purposeTable;
         for (; entry->domainPrefix; ++entry)
             prefixes << QLatin1String(entry->domainPrefix);
-        QCOMPARE(prefixes, (QStringList { "ssl", "wifi", "smime", "codesign" }));
+        QCOMPARE(prefixes, (QStringList{ "ssl", "wifi", "smime", "codesign" }));
         QVERIFY(!entry->labelId && !entry->userUseToken && !entry->caAddToken);
 
         QCOMPARE(QByteArray(purposeTable[0].labelId), QByteArray("lgd_certman_websites"));
@@ -34,21 +34,35 @@ private slots:
     void purposeOfADomain_data()
     {
         QTest::addColumn<QString>("domain");
-        QTest::addColumn<QString>("prefix");  // empty: no entry
-        QTest::newRow("ssl-ca") << "ssl-ca" << "ssl";
-        QTest::newRow("ssl-user") << "ssl-user" << "ssl";
-        QTest::newRow("wifi-user") << "wifi-user" << "wifi";
-        QTest::newRow("smime-ca") << "smime-ca" << "smime";
-        QTest::newRow("codesign-ca") << "codesign-ca" << "codesign";
-        QTest::newRow("codesigning is a prefix match") << "codesigning" << "codesign";
-        QTest::newRow("bare prefix") << "ssl" << "ssl";
-        QTest::newRow("common-ca") << "common-ca" << "";
-        QTest::newRow("common-codesigning-ca") << "common-codesigning-ca" << "";
-        QTest::newRow("common") << "common" << "";
-        QTest::newRow("server") << "server" << "";
-        QTest::newRow("case-sensitive") << "SSL-ca" << "";
-        QTest::newRow("empty") << "" << "";
-        QTest::newRow("prefix inside") << "x-ssl-ca" << "";
+        QTest::addColumn<QString>("prefix"); // empty: no entry
+        QTest::newRow("ssl-ca") << "ssl-ca"
+                                << "ssl";
+        QTest::newRow("ssl-user") << "ssl-user"
+                                  << "ssl";
+        QTest::newRow("wifi-user") << "wifi-user"
+                                   << "wifi";
+        QTest::newRow("smime-ca") << "smime-ca"
+                                  << "smime";
+        QTest::newRow("codesign-ca") << "codesign-ca"
+                                     << "codesign";
+        QTest::newRow("codesigning is a prefix match") << "codesigning"
+                                                       << "codesign";
+        QTest::newRow("bare prefix") << "ssl"
+                                     << "ssl";
+        QTest::newRow("common-ca") << "common-ca"
+                                   << "";
+        QTest::newRow("common-codesigning-ca") << "common-codesigning-ca"
+                                               << "";
+        QTest::newRow("common") << "common"
+                                << "";
+        QTest::newRow("server") << "server"
+                                << "";
+        QTest::newRow("case-sensitive") << "SSL-ca"
+                                        << "";
+        QTest::newRow("empty") << ""
+                               << "";
+        QTest::newRow("prefix inside") << "x-ssl-ca"
+                                       << "";
     }
 
     void purposeOfADomain()
@@ -98,12 +112,12 @@ private slots:
         QCOMPARE(Purposes::domainSuffix(false), QStringLiteral("-user"));
         QCOMPARE(Purposes::domainFor(purposeTable[1], true), QStringLiteral("wifi-ca"));
 
-        const QStringList webAndMail { "ssl", "smime" };
-        QCOMPARE(Purposes::domainsFor(webAndMail, true), (QStringList { "ssl-ca", "smime-ca" }));
-        QCOMPARE(Purposes::domainsFor(webAndMail, false), (QStringList { "ssl-user", "smime-user" }));
+        const QStringList webAndMail{ "ssl", "smime" };
+        QCOMPARE(Purposes::domainsFor(webAndMail, true), (QStringList{ "ssl-ca", "smime-ca" }));
+        QCOMPARE(Purposes::domainsFor(webAndMail, false), (QStringList{ "ssl-user", "smime-user" }));
         // Table order, not list order; each purpose once.
         QCOMPARE(Purposes::domainsFor({ "codesign", "smime", "ssl", "ssl" }, true),
-                 (QStringList { "ssl-ca", "smime-ca", "codesign-ca" }));
+                 (QStringList{ "ssl-ca", "smime-ca", "codesign-ca" }));
         // Unknown, differently cased or partial purposes select nothing.
         QCOMPARE(Purposes::domainsFor({ "ftp" }, true), QStringList());
         QCOMPARE(Purposes::domainsFor({ "SSL", "ss", "ssl-ca", "" }, false), QStringList());

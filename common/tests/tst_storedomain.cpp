@@ -4,8 +4,8 @@
 
 #include <bastra_certman.h>
 
-#include <QtTest>
 #include <QTemporaryDir>
+#include <QtTest>
 
 #include <cerrno>
 
@@ -27,18 +27,18 @@ private slots:
     void opensUnderThePurposeTokenOfTheAccess_data()
     {
         QTest::addColumn<QString>("domain");
-        QTest::addColumn<int>("access");   // -1: none
+        QTest::addColumn<int>("access"); // -1: none
         QTest::addColumn<QByteArray>("token");
 
         const QByteArray before("bastra-certman-common-ca::Before");
-        QTest::newRow("adding to a CA domain") << "ssl-ca" << int(DomainAccess::Add)
-                                               << QByteArray("bastra-certman-common-ca::CertCASSLAdd");
-        QTest::newRow("removing from a user domain") << "wifi-user" << int(DomainAccess::Remove)
-                                                     << QByteArray("bastra-certman-common-ca::CertCAWifiAdd");
-        QTest::newRow("loading by key id") << "smime-user" << int(DomainAccess::Load)
-                                           << QByteArray("bastra-certman-common-ca::CertUserSMIMEUse");
-        QTest::newRow("codesigning takes the software makers' token") << "codesigning" << int(DomainAccess::Remove)
-                                                                     << QByteArray("bastra-certman-common-ca::CertCACodeSignAdd");
+        QTest::newRow("adding to a CA domain")
+            << "ssl-ca" << int(DomainAccess::Add) << QByteArray("bastra-certman-common-ca::CertCASSLAdd");
+        QTest::newRow("removing from a user domain")
+            << "wifi-user" << int(DomainAccess::Remove) << QByteArray("bastra-certman-common-ca::CertCAWifiAdd");
+        QTest::newRow("loading by key id")
+            << "smime-user" << int(DomainAccess::Load) << QByteArray("bastra-certman-common-ca::CertUserSMIMEUse");
+        QTest::newRow("codesigning takes the software makers' token")
+            << "codesigning" << int(DomainAccess::Remove) << QByteArray("bastra-certman-common-ca::CertCACodeSignAdd");
         QTest::newRow("no purpose: the token before stays") << "common-ca" << int(DomainAccess::Remove) << before;
         QTest::newRow("a listing sets none") << "ssl-ca" << -1 << before;
     }

@@ -51,14 +51,15 @@ class Answerer : public QObject
 {
 public:
     Answerer(ZelvoApplicationWindow *window, QList<QMessageBox::StandardButton> answers)
-        : m_window(window), m_answers(std::move(answers))
+        : m_window(window)
+        , m_answers(std::move(answers))
     {
         auto *timer = new QTimer(this);
         connect(timer, &QTimer::timeout, this, &Answerer::poll);
         timer->start(10);
     }
 
-    QStringList asked;  // "<object name>: <text>"
+    QStringList asked; // "<object name>: <text>"
     QList<QStringList> buttons;
 
 private:
@@ -165,8 +166,8 @@ private slots:
         // The day as written, whatever the hour and the local zone.
         QCOMPARE(ScreeningMessageBox::shortDate(QStringLiteral("20300101235959Z")), day);
         QCOMPARE(ScreeningMessageBox::shortDate(QStringLiteral("20300101000000Z")), day);
-        for (const char *bad : { "", "2030", "20300101120000", "20301301120000Z", "20300101250000Z",
-                                 "20300101120000ZZ", "2030010112000Z", "abcdefghijklmnZ" })
+        for (const char *bad : { "", "2030", "20300101120000", "20301301120000Z", "20300101250000Z", "20300101120000ZZ",
+                                 "2030010112000Z", "abcdefghijklmnZ" })
             QVERIFY2(ScreeningMessageBox::shortDate(QLatin1String(bad)).isEmpty(), bad);
 
         CertificateItem future;
@@ -187,7 +188,8 @@ private slots:
         std::unique_ptr<ZelvoMessageBox> notYet(ScreeningMessageBox::create(ScreeningMessageBox::NotYetValid, item));
         QCOMPARE(notYet->objectName(), QStringLiteral("certificateInvalidDialog"));
         QCOMPARE(notYet->title(), QStringLiteral("Certificate not yet valid"));
-        QCOMPARE(notYet->text(), QStringLiteral("The certificate <b>%2 Bold</b> is not valid before %1. Install it anyway?").arg(day));
+        QCOMPARE(notYet->text(),
+                 QStringLiteral("The certificate <b>%2 Bold</b> is not valid before %1. Install it anyway?").arg(day));
         QCOMPARE(notYet->standardButtons(), QMessageBox::Yes | QMessageBox::No);
         // The name is text, never markup.
         QList<QGraphicsItem *> pending = notYet->childItems();
@@ -196,8 +198,8 @@ private slots:
             QGraphicsItem *child = pending.takeFirst();
             pending += child->childItems();
             if (auto *label = qobject_cast<ZelvoLabel *>(child->toGraphicsObject()))
-                plain = plain || (label->objectName() == QLatin1String("messageBoxText")
-                                  && label->textFormat() == Qt::PlainText);
+                plain = plain
+                    || (label->objectName() == QLatin1String("messageBoxText") && label->textFormat() == Qt::PlainText);
         }
         QVERIFY(plain);
 

@@ -7,9 +7,9 @@
 
 #include <bastra_certman.h>
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
-#include <QDeadlineTimer>
 #include <QJsonArray>
 #include <QRegularExpression>
 #include <QThread>
@@ -107,7 +107,10 @@ struct Run {
     bool waitForPages(int count) { return h.waitForPages(count); }
     QStringList visibleNames() { return h.visibleNames(); }
     QJsonObject widget(const QString &name) { return h.widget(name); }
-    QJsonObject waitForWidget(const QString &name) { return h.ui().waitFor(name, 10000) ? widget(name) : QJsonObject(); }
+    QJsonObject waitForWidget(const QString &name)
+    {
+        return h.ui().waitFor(name, 10000) ? widget(name) : QJsonObject();
+    }
     // The program's status, or -1 when it did not end (normally) in time.
     int exitStatus()
     {
@@ -156,7 +159,8 @@ private:
         QVERIFY(waitUntil([&]() {
             for (const char *purpose : { "ssl", "wifi", "smime", "codesign" }) {
                 const bool on = run.widget(QStringLiteral("purpose_") + QLatin1String(purpose))
-                                    .value(QStringLiteral("checked")).toBool();
+                                    .value(QStringLiteral("checked"))
+                                    .toBool();
                 if (on != wanted.contains(QLatin1String(purpose)))
                     return false;
             }
@@ -165,16 +169,10 @@ private:
     }
 
     // Waits for a screening question and returns its entry.
-    static QJsonObject question(Run &run, const QString &objectName)
-    {
-        return run.waitForWidget(objectName);
-    }
+    static QJsonObject question(Run &run, const QString &objectName) { return run.waitForWidget(objectName); }
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY2(QFile::exists(TestProgram::trustkeepBinary()), "trustkeep is not built");
-    }
+    void initTestCase() { QVERIFY2(QFile::exists(TestProgram::trustkeepBinary()), "trustkeep is not built"); }
 
     // No certificate file anywhere the installer looks: the header, the
     // divider and the empty text; the back button ends the program with 0.
@@ -195,7 +193,7 @@ private slots:
         if (layout == QLatin1String("other")) {
             const Issued good = certificate(QStringLiteral("Cut Short"));
             const QByteArray der = CertificateFactory::toDer(good.certificate.data());
-            put(run, QStringLiteral("notes.txt"), pem({ good }));   // not a certificate name
+            put(run, QStringLiteral("notes.txt"), pem({ good })); // not a certificate name
             put(run, QStringLiteral("junk.pem"), "-----BEGIN CERTIFICATE-----\nnot base64 at all\n");
             put(run, QStringLiteral("truncated.der"), der.left(der.size() / 2));
             put(run, QStringLiteral("random.crt"), QByteArray(4096, '\x30'));
@@ -237,7 +235,7 @@ private slots:
     // Every certificate of such a bundle is still offered.
     void gluedBundleIsReadWhole_data()
     {
-        QTest::addColumn<int>("gluedAfter");   // the certificate whose newline is missing
+        QTest::addColumn<int>("gluedAfter"); // the certificate whose newline is missing
         QTest::newRow("first join") << 0;
         QTest::newRow("second join") << 1;
     }
@@ -347,7 +345,8 @@ private slots:
         Run run;
         const Issued ca = CertificateFactory::makeCa(QStringLiteral("Stubborn Root CA"));
         put(run, QStringLiteral("stubborn.pem"), pem({ ca }));
-        QVERIFY(CertificateFactory::writeFile(run.root().privateDomainFolder(QStringLiteral("ssl-ca")), "not a folder"));
+        QVERIFY(
+            CertificateFactory::writeFile(run.root().privateDomainFolder(QStringLiteral("ssl-ca")), "not a folder"));
         QVERIFY(StoreProbe::addToDomain(QStringLiteral("wifi-ca"), ca.certificate.data()));
 
         run.h.recordStore();
@@ -419,7 +418,8 @@ private slots:
 
         QVERIFY(run.start());
         pickAndInstall(run, { 0, 1 });
-        QCOMPARE(run.waitForWidget(QStringLiteral("preferenceChooser")).value(QStringLiteral("currentIndex")).toInt(), 2);
+        QCOMPARE(run.waitForWidget(QStringLiteral("preferenceChooser")).value(QStringLiteral("currentIndex")).toInt(),
+                 2);
         choosePurposes(run, { "wifi" });
         // A real tap on the window's back button: the password question it
         // leads to must take taps of its own.
@@ -483,7 +483,8 @@ private slots:
         pickAndInstall(run, { 0 });
         QVERIFY(!question(run, QStringLiteral("certificateCorruptedDialog")).isEmpty());
         QVERIFY(run.ui().answer(QStringLiteral("Ok")));
-        QVERIFY(waitUntil([&]() { return !run.visibleNames().contains(QStringLiteral("certificateCorruptedDialog")); }));
+        QVERIFY(
+            waitUntil([&]() { return !run.visibleNames().contains(QStringLiteral("certificateCorruptedDialog")); }));
         QVERIFY(run.ui().click(QStringLiteral("cancelButton")));
         // Three files: back on the list, still running.
         QVERIFY(run.waitForPages(1));
@@ -492,7 +493,6 @@ private slots:
         QCOMPARE(run.exitStatus(), 0);
         QCOMPARE(domainsHolding(broken.certificate.data()), QStringList());
     }
-
 };
 
 QTEST_GUILESS_MAIN(TestInstaller)

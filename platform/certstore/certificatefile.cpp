@@ -58,8 +58,7 @@ int readCertificateFile(const std::string &folder, const std::string &keyIdName,
     bastra_key_id keyId;
     if (bastra_certman_get_cert_key_id(parsed, &keyId) != 0 || keyIdText(keyId) != keyIdName) {
         X509_free(parsed);
-        bastra_crypto_set_last_error("certificate file %s does not hold the certificate of that key id",
-                                     path.c_str());
+        bastra_crypto_set_last_error("certificate file %s does not hold the certificate of that key id", path.c_str());
         return EBADMSG;
     }
     *cert = parsed;

@@ -6,7 +6,10 @@
 
 namespace bastra_internal {
 
-enum class EntryKind { Folder, Any };
+enum class EntryKind {
+    Folder,
+    Any
+};
 
 // Names in a folder that satisfy accept and are of the given kind, sorted
 // bytewise. A missing folder lists as empty. 0 or an errno value.

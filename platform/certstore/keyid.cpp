@@ -34,8 +34,7 @@ extern "C" int bastra_certman_str_to_key_id(const char *text, bastra_key_id *key
     }
     const size_t length = strnlen(text, 2 * BASTRA_KEY_ID_SIZE + 1);
     if (length != 2 * BASTRA_KEY_ID_SIZE) {
-        bastra_crypto_set_last_error("bastra_certman_str_to_key_id: a key id is %d hex digits",
-                                     2 * BASTRA_KEY_ID_SIZE);
+        bastra_crypto_set_last_error("bastra_certman_str_to_key_id: a key id is %d hex digits", 2 * BASTRA_KEY_ID_SIZE);
         return EINVAL;
     }
     bastra_key_id parsed;

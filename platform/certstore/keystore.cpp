@@ -64,13 +64,13 @@ std::vector<unsigned char> encryptKey(EVP_PKEY *key, const char *password)
 {
     std::vector<unsigned char> der;
     PKCS8_PRIV_KEY_INFO *info = EVP_PKEY2PKCS8(key);
-    X509_ALGOR *algorithm = info ? PKCS5_pbe2_set_iv(EVP_aes_256_cbc(), pbkdf2Iterations, nullptr, 0, nullptr,
-                                                     NID_hmacWithSHA256)
-                                 : nullptr;
-    X509_SIG *sealed = algorithm ? PKCS8_set0_pbe(password, static_cast<int>(std::strlen(password)), info, algorithm)
-                                 : nullptr;
+    X509_ALGOR *algorithm = info
+        ? PKCS5_pbe2_set_iv(EVP_aes_256_cbc(), pbkdf2Iterations, nullptr, 0, nullptr, NID_hmacWithSHA256)
+        : nullptr;
+    X509_SIG *sealed =
+        algorithm ? PKCS8_set0_pbe(password, static_cast<int>(std::strlen(password)), info, algorithm) : nullptr;
     if (!sealed)
-        X509_ALGOR_free(algorithm);  // only taken over on success
+        X509_ALGOR_free(algorithm); // only taken over on success
     PKCS8_PRIV_KEY_INFO_free(info);
     unsigned char *bytes = nullptr;
     const int length = sealed ? i2d_X509_SIG(sealed, &bytes) : 0;
@@ -89,8 +89,8 @@ bool hasKnownProtection(const X509_SIG *sealed)
     X509_SIG_get0(sealed, &algorithm, nullptr);
     if (!algorithm || OBJ_obj2nid(algorithm->algorithm) != NID_pbes2)
         return false;
-    PBE2PARAM *scheme = static_cast<PBE2PARAM *>(
-        ASN1_TYPE_unpack_sequence(ASN1_ITEM_rptr(PBE2PARAM), algorithm->parameter));
+    PBE2PARAM *scheme =
+        static_cast<PBE2PARAM *>(ASN1_TYPE_unpack_sequence(ASN1_ITEM_rptr(PBE2PARAM), algorithm->parameter));
     PBKDF2PARAM *kdf = scheme && OBJ_obj2nid(scheme->keyfunc->algorithm) == NID_id_pbkdf2
         ? static_cast<PBKDF2PARAM *>(ASN1_TYPE_unpack_sequence(ASN1_ITEM_rptr(PBKDF2PARAM), scheme->keyfunc->parameter))
         : nullptr;

@@ -28,8 +28,8 @@ bool isValidDomainName(const char *name)
     size_t length = 0;
     for (const char *p = name; *p; ++p, ++length) {
         const char c = *p;
-        const bool allowed = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')
-            || c == '.' || c == '_' || c == '-';
+        const bool allowed = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.'
+            || c == '_' || c == '-';
         if (!allowed || length >= 64)
             return false;
     }

@@ -51,8 +51,8 @@ bool scan(const char *text, size_t *symbols, size_t *padding)
             continue;
         }
         if (sextetOf(*p) == notInAlphabet) {
-            bastra_crypto_set_last_error("base64_decode: character 0x%02x at offset %zu is not Base64",
-                                         *p, static_cast<size_t>(p - reinterpret_cast<const unsigned char *>(text)));
+            bastra_crypto_set_last_error("base64_decode: character 0x%02x at offset %zu is not Base64", *p,
+                                         static_cast<size_t>(p - reinterpret_cast<const unsigned char *>(text)));
             return false;
         }
         if (*padding) {
@@ -144,7 +144,7 @@ extern "C" int base64_decode(const char *text, unsigned char **out)
     for (const unsigned char *p = reinterpret_cast<const unsigned char *>(text); *p; ++p) {
         const int sextet = sextetOf(*p);
         if (sextet == notInAlphabet)
-            continue;  // whitespace and padding, already checked by scan()
+            continue; // whitespace and padding, already checked by scan()
         bits = (bits << 6) | uint32_t(sextet);
         bitCount += 6;
         if (bitCount >= 8) {

@@ -29,8 +29,7 @@ int readSecret(const std::string &path, unsigned char *secret)
     if (damaged) {
         // Replacing it would silently make everything encrypted so far
         // unreadable; refuse and let the failure be seen instead.
-        bastra_crypto_set_last_error("device secret %s is damaged (not %zu bytes)", path.c_str(),
-                                     deviceSecretSize);
+        bastra_crypto_set_last_error("device secret %s is damaged (not %zu bytes)", path.c_str(), deviceSecretSize);
         return EIO;
     }
     if (result && result != ENOENT)

@@ -26,7 +26,7 @@ constexpr size_t keySize = 32;
 constexpr size_t nonceSize = 12;
 constexpr size_t tagSize = 16;
 constexpr size_t overhead = 1 + nonceSize + tagSize;
-constexpr size_t chunkSize = size_t(1) << 30;  // EVP updates take int lengths
+constexpr size_t chunkSize = size_t(1) << 30; // EVP updates take int lengths
 
 const unsigned char kdfSalt[] = "bastra-crypto token key v1";
 
@@ -57,7 +57,8 @@ int deriveKey(const char *token, TokenKey *key)
         && EVP_PKEY_CTX_set1_hkdf_salt(context.get(), kdfSalt, sizeof kdfSalt - 1) > 0
         && EVP_PKEY_CTX_set1_hkdf_key(context.get(), secret, sizeof secret) > 0
         && EVP_PKEY_CTX_add1_hkdf_info(context.get(), reinterpret_cast<const unsigned char *>(token),
-                                       static_cast<int>(std::strlen(token))) > 0
+                                       static_cast<int>(std::strlen(token)))
+            > 0
         && EVP_PKEY_derive(context.get(), key->bytes, &length) > 0 && length == keySize;
     OPENSSL_cleanse(secret, sizeof secret);
     if (!derived) {
@@ -83,8 +84,8 @@ bool update(EVP_CIPHER_CTX *context, const unsigned char *in, size_t length, uns
     return true;
 }
 
-int checkArguments(const char *operation, const void *data, size_t length, const char *token,
-                   unsigned char **out, size_t *outLength)
+int checkArguments(const char *operation, const void *data, size_t length, const char *token, unsigned char **out,
+                   size_t *outLength)
 {
     if (out)
         *out = nullptr;
@@ -106,8 +107,7 @@ CipherContext startCipher(const TokenKey &key, const unsigned char *nonce, bool 
 {
     CipherContext context(EVP_CIPHER_CTX_new());
     int ignored = 0;
-    if (!context
-        || EVP_CipherInit_ex(context.get(), EVP_aes_256_gcm(), nullptr, nullptr, nullptr, encrypt) != 1
+    if (!context || EVP_CipherInit_ex(context.get(), EVP_aes_256_gcm(), nullptr, nullptr, nullptr, encrypt) != 1
         || EVP_CIPHER_CTX_ctrl(context.get(), EVP_CTRL_GCM_SET_IVLEN, nonceSize, nullptr) != 1
         || EVP_CipherInit_ex(context.get(), nullptr, nullptr, key.bytes, nonce, encrypt) != 1
         || EVP_CipherUpdate(context.get(), nullptr, &ignored, &formatVersion, 1) != 1)
@@ -117,8 +117,8 @@ CipherContext startCipher(const TokenKey &key, const unsigned char *nonce, bool 
 
 } // namespace
 
-extern "C" int bastra_crypto_encrypt(const void *data, size_t length, const char *token,
-                                     unsigned char **out, size_t *out_length)
+extern "C" int bastra_crypto_encrypt(const void *data, size_t length, const char *token, unsigned char **out,
+                                     size_t *out_length)
 {
     int result = checkArguments("bastra_crypto_encrypt", data, length, token, out, out_length);
     if (result)
@@ -141,8 +141,7 @@ extern "C" int bastra_crypto_encrypt(const void *data, size_t length, const char
     unsigned char *body = nonce + nonceSize;
     int finalLength = 0;
     CipherContext context;
-    const bool sealedOk = RAND_bytes(nonce, nonceSize) == 1
-        && (context = startCipher(key, nonce, true))
+    const bool sealedOk = RAND_bytes(nonce, nonceSize) == 1 && (context = startCipher(key, nonce, true))
         && update(context.get(), static_cast<const unsigned char *>(data), length, body)
         && EVP_CipherFinal_ex(context.get(), body + length, &finalLength) == 1 && finalLength == 0
         && EVP_CIPHER_CTX_ctrl(context.get(), EVP_CTRL_GCM_GET_TAG, tagSize, body + length) == 1;
@@ -156,8 +155,8 @@ extern "C" int bastra_crypto_encrypt(const void *data, size_t length, const char
     return 0;
 }
 
-extern "C" int bastra_crypto_decrypt(const void *data, size_t length, const char *token,
-                                     unsigned char **out, size_t *out_length)
+extern "C" int bastra_crypto_decrypt(const void *data, size_t length, const char *token, unsigned char **out,
+                                     size_t *out_length)
 {
     int result = checkArguments("bastra_crypto_decrypt", data, length, token, out, out_length);
     if (result)

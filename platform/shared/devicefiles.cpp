@@ -178,7 +178,7 @@ int readSmallFile(const std::string &path, size_t limit, std::vector<unsigned ch
                 break;
             }
             if (n == 0)
-                break;  // the file shrank under us: keep what is there
+                break; // the file shrank under us: keep what is there
             done += static_cast<size_t>(n);
         }
         content->resize(done);

@@ -44,10 +44,11 @@ int main(int argc, char **argv)
         err << "make-demo-files: could not make the certificates\n";
         return 1;
     }
-    const bool written
-        = CertificateFactory::writeFile(folder + QStringLiteral("/demo-root-ca.pem"), CertificateFactory::toPem(ca.certificate.data()))
-        && CertificateFactory::writeFile(folder + QStringLiteral("/demo-user.p12"),
-                                         CertificateFactory::toPkcs12(user, QByteArray(), {}, QStringLiteral("Demo User")))
+    const bool written = CertificateFactory::writeFile(folder + QStringLiteral("/demo-root-ca.pem"),
+                                                       CertificateFactory::toPem(ca.certificate.data()))
+        && CertificateFactory::writeFile(
+                             folder + QStringLiteral("/demo-user.p12"),
+                             CertificateFactory::toPkcs12(user, QByteArray(), {}, QStringLiteral("Demo User")))
         && CertificateFactory::writeFile(folder + QStringLiteral("/expired-server.crt"),
                                          CertificateFactory::toPem(server.certificate.data()));
     if (!written) {

@@ -48,7 +48,8 @@ KeyRecords::Lookup KeyRecords::find(const QString &id, KeyRecord *record)
 bool KeyRecords::insert(const QString &id, const KeyRecord &record)
 {
     QSqlQuery query;
-    query.prepare(QStringLiteral("INSERT INTO keys (id, auth_preference, cn, domains, der_dump) VALUES (?, ?, ?, ?, ?)"));
+    query.prepare(
+        QStringLiteral("INSERT INTO keys (id, auth_preference, cn, domains, der_dump) VALUES (?, ?, ?, ?, ?)"));
     query.addBindValue(id);
     query.addBindValue(record.authPreference);
     query.addBindValue(notNullText(record.cn));

@@ -7,10 +7,10 @@
 
 // One row of the keys table, as read into memory.
 struct KeyRecord {
-    int authPreference = -1;  // 0 no action, 1 notify, 2 password
-    QString cn;               // common name of the key's certificate
-    QStringList domains;      // store domains the key serves
-    QByteArray der;           // DER image for preferences 0 and 1, else empty
+    int authPreference = -1; // 0 no action, 1 notify, 2 password
+    QString cn; // common name of the key's certificate
+    QStringList domains; // store domains the key serves
+    QByteArray der; // DER image for preferences 0 and 1, else empty
 };
 
 // The statements over the keys table, on the default connection, each for
@@ -21,7 +21,11 @@ struct KeyRecord {
 class KeyRecords
 {
 public:
-    enum Lookup { Found, Missing, Failed };
+    enum Lookup {
+        Found,
+        Missing,
+        Failed
+    };
 
     Lookup find(const QString &id, KeyRecord *record);
     bool insert(const QString &id, const KeyRecord &record);

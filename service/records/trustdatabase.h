@@ -14,10 +14,10 @@ class TrustDatabase
 {
 public:
     enum Result {
-        Ready,                    // open, both tables exist
-        OpenFailed,               // the file could not be opened
-        CertificatesTableFailed,  // the certificates statement failed
-        KeysTableFailed           // the keys statement failed
+        Ready, // open, both tables exist
+        OpenFailed, // the file could not be opened
+        CertificatesTableFailed, // the certificates statement failed
+        KeysTableFailed // the keys statement failed
     };
 
     static const char *const certificatesTableStatement;

@@ -22,8 +22,8 @@ TrustDecision TrustDecision::decide(const QList<TrustRecord> &records, const QBy
             decision.kind = Trusted;
             return decision;
         }
-        decision.kind = (!certificateExpiry.isValid() || !ends.isValid() || ends < certificateExpiry) ? AskAgain
-                                                                                                       : AskExpired;
+        decision.kind =
+            (!certificateExpiry.isValid() || !ends.isValid() || ends < certificateExpiry) ? AskAgain : AskExpired;
         return decision;
     }
     return decision;

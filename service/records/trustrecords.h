@@ -14,9 +14,9 @@
 struct TrustRecord {
     qint64 id = 0;
     QString subjectCn;
-    int trustType = 0;     // 2: trusted until trustEnds; anything else: without limit
-    QDateTime trustEnds;   // invalid when the row holds none or no date-time
-    QByteArray derDump;    // the certificate's DER image as it arrived
+    int trustType = 0; // 2: trusted until trustEnds; anything else: without limit
+    QDateTime trustEnds; // invalid when the row holds none or no date-time
+    QByteArray derDump; // the certificate's DER image as it arrived
 };
 
 // The statements over the certificates table, on the default connection.
@@ -39,8 +39,7 @@ public:
     bool renew(qint64 id, int trustType, const QDateTime &trustEnds, int *rowsAffected);
     // Record id takes another certificate (installed = 1) and the trust type,
     // with a new end when one is given.
-    bool replaceCertificate(qint64 id, int trustType, const std::optional<QDateTime> &trustEnds,
-                            const QByteArray &der);
+    bool replaceCertificate(qint64 id, int trustType, const std::optional<QDateTime> &trustEnds, const QByteArray &der);
     // Record id keeps its certificate and gets one new value.
     bool setTrustType(qint64 id, int trustType);
     bool setTrustEnds(qint64 id, const QDateTime &trustEnds);

@@ -97,7 +97,8 @@ private slots:
         };
         for (const auto &method : refused) {
             const auto result = h.callAsOtherUser(method.first, method.second);
-            QVERIFY2(!result.succeeded && result.output.contains(QLatin1String("org.freedesktop.DBus.Error.AccessDenied")),
+            QVERIFY2(!result.succeeded
+                         && result.output.contains(QLatin1String("org.freedesktop.DBus.Error.AccessDenied")),
                      qPrintable(method.first + QLatin1String(": ") + result.output));
             if (serviceRefuses)
                 QVERIFY2(h.waitForLog(method.first + QStringLiteral(": access denied to uid 65534")),
@@ -109,11 +110,12 @@ private slots:
 
         // Introspection works; the properties interface and the name do not.
         const QString name = QLatin1String(TrustkeepService::name);
-        auto result = h.runAsOtherUser({ "gdbus", "introspect", "--system", "--dest", name, "--object-path", "/request" });
+        auto result =
+            h.runAsOtherUser({ "gdbus", "introspect", "--system", "--dest", name, "--object-path", "/request" });
         QVERIFY2(result.succeeded && result.output.contains(QLatin1String("interface com.tavelo.certman")),
                  qPrintable(result.output));
-        result = h.runAsOtherUser({ "gdbus", "call", "--system", "--dest", name, "--object-path", "/request", "--method",
-                                    "org.freedesktop.DBus.Properties.GetAll", name });
+        result = h.runAsOtherUser({ "gdbus", "call", "--system", "--dest", name, "--object-path", "/request",
+                                    "--method", "org.freedesktop.DBus.Properties.GetAll", name });
         QVERIFY2(!result.succeeded && result.output.contains(QLatin1String("AccessDenied")), qPrintable(result.output));
         result = h.runAsOtherUser({ "dbus-send", "--system", "--print-reply", "--dest=org.freedesktop.DBus",
                                     "/org/freedesktop/DBus", "org.freedesktop.DBus.RequestName", "string:" + name,

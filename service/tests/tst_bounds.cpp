@@ -61,7 +61,8 @@ private slots:
             calls << clients.at(i % clients.size())->CheckCertificate(server.derText());
         }
         auto finished = [&] {
-            return int(std::count_if(calls.begin(), calls.end(), [](const QDBusPendingCall &c) { return c.isFinished(); }));
+            return int(
+                std::count_if(calls.begin(), calls.end(), [](const QDBusPendingCall &c) { return c.isFinished(); }));
         };
         QVERIFY2(QTest::qWaitFor([&] { return finished() == callCount - waitingCap; }, 60000),
                  qPrintable(QString::number(finished())));
@@ -87,10 +88,12 @@ private slots:
         QTest::addColumn<QStringList>("domains");
         QTest::newRow("install into 65 domains") << "InstallCertificateToDomains" << numberedDomains(65);
         QTest::newRow("install, one domain 100000 times")
-            << "InstallCertificateToDomains" << QStringList(QVector<QString>(100000, QStringLiteral("ssl-ca")).toList());
+            << "InstallCertificateToDomains"
+            << QStringList(QVector<QString>(100000, QStringLiteral("ssl-ca")).toList());
         QTest::newRow("delete from 65 domains") << "DeleteCertificateFromDomains" << numberedDomains(65);
         QTest::newRow("load, one domain 100000 times")
-            << "LoadCertificatesFromDomains" << QStringList(QVector<QString>(100000, QStringLiteral("ssl-ca")).toList());
+            << "LoadCertificatesFromDomains"
+            << QStringList(QVector<QString>(100000, QStringLiteral("ssl-ca")).toList());
     }
 
     void overlongDomainListsAreRefused()
@@ -110,14 +113,16 @@ private slots:
             QVERIFY(listed.value().isEmpty());
         } else {
             QDBusPendingReply<bool> done = method == QLatin1String("InstallCertificateToDomains")
-                ? h.service().InstallCertificateToDomains(KeyMaterial::make(QStringLiteral("Flood CA"), true).derText(), domains)
+                ? h.service().InstallCertificateToDomains(KeyMaterial::make(QStringLiteral("Flood CA"), true).derText(),
+                                                          domains)
                 : h.service().DeleteCertificateFromDomains(ca.keyId, domains);
             QVERIFY(h.finish(done) && done.isValid());
             QVERIFY(!done.value());
         }
         QVERIFY(h.waitForLog(method + QStringLiteral(": too many domains (%1, at most 64)").arg(domains.size())));
         QCOMPARE(QDir(h.root().resolve(QStringLiteral("/home/user/.bastra-certs")))
-                     .entryList(QDir::Dirs | QDir::NoDotAndDotDot), QStringList{ "ssl-ca" });
+                     .entryList(QDir::Dirs | QDir::NoDotAndDotDot),
+                 QStringList{ "ssl-ca" });
         QVERIFY(StoreProbe::domainHolds(QStringLiteral("ssl-ca"), ca.keyId));
     }
 

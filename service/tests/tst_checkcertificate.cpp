@@ -114,10 +114,10 @@ private slots:
         struct Row {
             const char *what;
             QVariant type;
-            QVariant ends;      // "expiry": the certificate's own end
-            int validDays;      // of the presented certificate
+            QVariant ends; // "expiry": the certificate's own end
+            int validDays; // of the presented certificate
             bool sameCertificate;
-            QString page;       // empty: trusted without a question
+            QString page; // empty: trusted without a question
         };
         const QList<Row> rows = {
             { "type 0 ended long ago", 0, past, 365, true, {} },
@@ -170,14 +170,14 @@ private slots:
         const QDateTime tomorrow = now.toLocalTime().addDays(1);
         struct Row {
             const char *what;
-            QVariant type;         // invalid: no record before
-            QVariant ends;         // "expiry": the certificate's own end
+            QVariant type; // invalid: no record before
+            QVariant ends; // "expiry": the certificate's own end
             int validDays;
             bool sameCertificate;
             QString page;
             QString button;
             int storedType;
-            QVariant storedEnds;   // "expiry", "tomorrow", or as it was
+            QVariant storedEnds; // "expiry", "tomorrow", or as it was
         };
         const QList<Row> rows = {
             { "new, a day", {}, {}, 365, true, newPage, dayButton, 2, QStringLiteral("tomorrow") },
@@ -202,7 +202,8 @@ private slots:
             ids << (row.type.isValid() ? check.seed(name, row.type, ends, der) : -1);
         }
         // A lapsed record that was never installed keeps that mark.
-        QVERIFY(h.database().execute(QStringLiteral("UPDATE certificates SET installed = 0 WHERE id = ?"), { ids.at(2) }));
+        QVERIFY(
+            h.database().execute(QStringLiteral("UPDATE certificates SET installed = 0 WHERE id = ?"), { ids.at(2) }));
         QVERIFY(h.freezeClock(now));
 
         for (int i = 0; i < rows.size(); ++i) {
@@ -280,8 +281,7 @@ private slots:
         QTest::addColumn<QString>("page");
         QTest::addColumn<QString>("statement");
         QTest::addColumn<QString>("question");
-        QTest::newRow("new") << newPage
-                             << "This server presented a certificate that you have not trusted before."
+        QTest::newRow("new") << newPage << "This server presented a certificate that you have not trusted before."
                              << "Do you want to trust this certificate?";
         QTest::newRow("changed") << changedPage
                                  << "The certificate of this server has changed since you last trusted it. "
@@ -345,7 +345,7 @@ private slots:
         Check check{ h };
         const ServerCertificate server = ServerCertificate::make(QStringLiteral("input.example.test"));
         const QByteArray unreadableKey = withUnknownKeyAlgorithm(server.der);
-        QVERIFY(CertificateFactory::fromDer(unreadableKey));   // it does parse
+        QVERIFY(CertificateFactory::fromDer(unreadableKey)); // it does parse
         const QList<QPair<const char *, QString>> arguments = {
             { "cut short", base64(server.der.left(server.der.size() - 1)) },
             { "bytes after the certificate", base64(server.der + '\0') },
@@ -414,7 +414,8 @@ private slots:
         h.markLog();
         QCOMPARE(check.reply(check.ask(ServerCertificate::make(broken))), 0);
         QVERIFY(h.waitForLog(QStringLiteral("ERROR CheckCertificate: could not decode a certificate from the DB, "
-                                            "possible corruption, id = %1").arg(id)));
+                                            "possible corruption, id = %1")
+                                 .arg(id)));
 
         const QString large = QStringLiteral("large.example.test");
         const ServerCertificate low = ServerCertificate::make(large);
@@ -428,7 +429,8 @@ private slots:
         QCOMPARE(check.record(Q_INT64_C(4294967297)).der, presented.der);
 
         QVERIFY(h.database().execute(QStringLiteral("DROP TABLE certificates")));
-        QVERIFY(h.database().execute(QStringLiteral("CREATE TABLE certificates (id integer PRIMARY KEY, name varchar)")));
+        QVERIFY(
+            h.database().execute(QStringLiteral("CREATE TABLE certificates (id integer PRIMARY KEY, name varchar)")));
         h.markLog();
         QCOMPARE(check.answer(ServerCertificate::make(QStringLiteral("table.example.test")), newPage, dayButton), 0);
         QVERIFY(h.waitForLog(QStringLiteral("): ERROR Failed to execute a query to the DB: ")));

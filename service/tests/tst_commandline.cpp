@@ -76,8 +76,8 @@ private slots:
         QTest::newRow("-d alone") << QStringList{ "-d" } << 22 << QStringLiteral("ERROR Invalid arguments");
         QTest::newRow("two entries after -d")
             << QStringList{ "-d", QString(40, '0'), "extra" } << 22 << QStringLiteral("ERROR Invalid arguments");
-        QTest::newRow("not a key id")
-            << QStringList{ "-d", "xyz'" } << 22 << QStringLiteral("ERROR 'xyz'' is not a valid certificate key id (");
+        QTest::newRow("not a key id") << QStringList{ "-d", "xyz'" } << 22
+                                      << QStringLiteral("ERROR 'xyz'' is not a valid certificate key id (");
         QTest::newRow("key id too short")
             << QStringList{ "-d", "abcd" } << 22 << QStringLiteral("ERROR 'abcd' is not a valid certificate key id (");
         QTest::newRow("held nowhere") << QStringList{ "-d", QString(40, 'a') } << 2 << QString();
@@ -115,7 +115,8 @@ private slots:
         QTest::addColumn<QStringList>("kept");
         QTest::newRow("yes") << "Yes" << QString() << 0 << QStringList();
         QTest::newRow("no") << "No" << QString() << 125 << QStringList{ "ssl-user", "wifi-ca", "codesigning" };
-        QTest::newRow("yes, one refused") << "Yes" << "wifi-ca" << 5 << QStringList{ "wifi-ca" };
+        QTest::newRow("yes, one refused") << "Yes"
+                                          << "wifi-ca" << 5 << QStringList{ "wifi-ca" };
     }
 
     void deletionAsksOnceAndRemovesUnderThePurposesTokens()
@@ -145,7 +146,8 @@ private slots:
         QVERIFY(loads.contains("load ssl-user bastra-certman-common-ca::CertUserSSLUse"));
         QVERIFY(loads.contains("load wifi-ca bastra-certman-common-ca::CertUserWifiUse"));
         QVERIFY(loads.contains("load codesigning bastra-certman-common-ca::CertCACodeSignUse"));
-        const QStringList removals = answer == QLatin1String("No") ? QStringList()
+        const QStringList removals = answer == QLatin1String("No")
+            ? QStringList()
             : QStringList{ "rm codesigning " + codesignAdd, "rm ssl-user " + sslAdd, "rm wifi-ca " + wifiAdd };
         QCOMPARE(device.h.storeCalls(QStringLiteral("rm")), removals);
         if (!refusedDomain.isEmpty())

@@ -14,7 +14,7 @@
 
 namespace {
 
-using Entry = QPair<QString, QString>;   // Base64 DER, domain name
+using Entry = QPair<QString, QString>; // Base64 DER, domain name
 
 QString derOf(X509 *cert)
 {
@@ -45,7 +45,7 @@ private:
     // entry, repeated keys included, in the order they came.
     static QList<Entry> loadWithGdbus(ProcessTestHarness &h, const QStringList &domains, QString *error)
     {
-        h.service().LoadCertificatesFromDomains({}).waitForFinished();   // a service is up
+        h.service().LoadCertificatesFromDomains({}).waitForFinished(); // a service is up
         QStringList quoted;
         for (const QString &domain : domains)
             quoted << QLatin1Char('\'') + domain + QLatin1Char('\'');
@@ -98,7 +98,8 @@ private slots:
         // removes anything and never records a key.
         h.markLog();
         QVERIFY(install(h, ca.derText(), { "ssl-ca" }));
-        QVERIFY(h.waitForLog(QStringLiteral("ERROR _installCertToDomains: failed adding certificate to 'ssl-ca' (17)")));
+        QVERIFY(
+            h.waitForLog(QStringLiteral("ERROR _installCertToDomains: failed adding certificate to 'ssl-ca' (17)")));
         QVERIFY(StoreProbe::domainHolds(QStringLiteral("wifi-ca"), ca.keyId));
         QVERIFY(!h.database().keyRow(ca.keyId).exists);
 
@@ -176,7 +177,8 @@ private slots:
         QVERIFY(!remove(h, ca.keyId, { "smime-ca" }));
         QVERIFY(h.waitForLog(QStringLiteral("ERROR DeleteCertificateFromDomains: failed removing cert (2)")));
         QVERIFY(!remove(h, QStringLiteral("nonsense"), { "ssl-ca" }));
-        QVERIFY(h.waitForLog(QStringLiteral("ERROR DeleteCertificateFromDomains: 'nonsense' is not a valid certificate key id (")));
+        QVERIFY(h.waitForLog(
+            QStringLiteral("ERROR DeleteCertificateFromDomains: 'nonsense' is not a valid certificate key id (")));
         QVERIFY(!remove(h, ca.keyId, { "../ssl-ca" }));
         QVERIFY(h.waitForLog(QStringLiteral("ERROR DeleteCertificateFromDomains: invalid domain name '../ssl-ca'")));
         QVERIFY(StoreProbe::domainHolds(QStringLiteral("ssl-ca"), ca.keyId));
@@ -211,14 +213,15 @@ private slots:
         h.markLog();
         const QList<Entry> entries = loadWithGdbus(h, domains, &error);
         QVERIFY2(error.isEmpty(), qPrintable(error));
-        QCOMPARE(sorted(entries), sorted({
-            Entry(derOf(common.certificate()), "common-ca"),
-            Entry(derOf(twice.certificate()), "ssl-ca"),
-            Entry(derOf(twice.certificate()), "wifi-ca"),
-            Entry(derOf(signer.certificate()), "common-codesigning-ca"),
-            Entry(derOf(twice.certificate()), "server"),
-            Entry(derOf(server.certificate()), "server"),
-        }));
+        QCOMPARE(sorted(entries),
+                 sorted({
+                     Entry(derOf(common.certificate()), "common-ca"),
+                     Entry(derOf(twice.certificate()), "ssl-ca"),
+                     Entry(derOf(twice.certificate()), "wifi-ca"),
+                     Entry(derOf(signer.certificate()), "common-codesigning-ca"),
+                     Entry(derOf(twice.certificate()), "server"),
+                     Entry(derOf(server.certificate()), "server"),
+                 }));
         QVERIFY(h.waitForLog(QStringLiteral("ERROR LoadCertificatesFromDomains: failed opening domain ../nowhere (")));
 
         // A Qt client asking for a QVariantMap gets the certificates too.
@@ -228,10 +231,11 @@ private slots:
         // No domains: still the server certificates.
         const QList<Entry> servers = loadWithGdbus(h, {}, &error);
         QVERIFY2(error.isEmpty(), qPrintable(error));
-        QCOMPARE(sorted(servers), sorted({
-            Entry(derOf(twice.certificate()), "server"),
-            Entry(derOf(server.certificate()), "server"),
-        }));
+        QCOMPARE(sorted(servers),
+                 sorted({
+                     Entry(derOf(twice.certificate()), "server"),
+                     Entry(derOf(server.certificate()), "server"),
+                 }));
     }
 
     void showChecksTheCertificateAndWaitsForBack()
@@ -258,14 +262,16 @@ private slots:
         QVERIFY(h.waitForPages(1));
         QVERIFY(h.windowVisible());
         // The page tells which certificate it shows.
-        QVERIFY(QTest::qWaitFor([&] {
-            const QJsonArray widgets = h.ui().widgets().value("widgets").toArray();
-            for (const QJsonValue &widget : widgets) {
-                if (widget.toObject().value("text").toString().contains(QLatin1String("shown.test")))
-                    return true;
-            }
-            return false;
-        }, 15000));
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                const QJsonArray widgets = h.ui().widgets().value("widgets").toArray();
+                for (const QJsonValue &widget : widgets) {
+                    if (widget.toObject().value("text").toString().contains(QLatin1String("shown.test")))
+                        return true;
+                }
+                return false;
+            },
+            15000));
         QVERIFY(!pending.isFinished());
         QVERIFY(h.ui().back());
         QVERIFY(h.finish(pending));

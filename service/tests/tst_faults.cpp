@@ -103,9 +103,9 @@ void TestFaults::killedInTheMiddle()
     TrustkeepClient &service = h.service();
 
     QRandomGenerator random(QRandomGenerator::global()->generate());
-    const int operations = 6 + random.bounded(6);   // the last one is cut short
-    QList<QPair<QString, QByteArray>> trusted;    // answered true: name, DER
-    QStringList installed;                         // answered true: key ids
+    const int operations = 6 + random.bounded(6); // the last one is cut short
+    QList<QPair<QString, QByteArray>> trusted; // answered true: name, DER
+    QStringList installed; // answered true: key ids
     const QStringList domains{ QStringLiteral("ssl-user") };
 
     for (int i = 0; i < operations; ++i) {
@@ -143,7 +143,7 @@ void TestFaults::killedInTheMiddle()
             installed << keyId;
     }
     QVERIFY(h.serviceProgram()->waitForFinished());
-    QCOMPARE(h.serviceProgram()->exitCode(), -1);   // killed, not ended
+    QCOMPARE(h.serviceProgram()->exitCode(), -1); // killed, not ended
     QVERIFY(!trusted.isEmpty() && !installed.isEmpty());
 
     QCOMPARE(h.database().integrityCheck(), QStringLiteral("ok"));

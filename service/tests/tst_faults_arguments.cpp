@@ -17,7 +17,12 @@
 namespace {
 
 // What a call must answer.
-enum class Expect { False, NonPositive, ServersOnly, AnyString };
+enum class Expect {
+    False,
+    NonPositive,
+    ServersOnly,
+    AnyString
+};
 
 // Every file and folder under the device root, relative to it.
 QSet<QString> entries(const QString &root)
@@ -60,8 +65,10 @@ bool isFailureValue(const QDBusMessage &reply, Expect expect)
         return false;
     const QVariant value = reply.arguments().first();
     switch (expect) {
-    case Expect::False: return !value.toBool();
-    case Expect::NonPositive: return value.toInt() <= 0;
+    case Expect::False:
+        return !value.toBool();
+    case Expect::NonPositive:
+        return value.toInt() <= 0;
     case Expect::ServersOnly: {
         // The trust records' certificates are always listed; no domain is.
         const QVariantMap listed = qdbus_cast<QVariantMap>(value);
@@ -71,7 +78,8 @@ bool isFailureValue(const QDBusMessage &reply, Expect expect)
         }
         return listed.size() == 1;
     }
-    case Expect::AnyString: return value.userType() == QMetaType::QString;
+    case Expect::AnyString:
+        return value.userType() == QMetaType::QString;
     }
     return false;
 }
@@ -95,24 +103,41 @@ void TestFaultsArguments::badArguments()
     const QByteArray item = QByteArray::fromBase64(material.itemText(0, { "ssl" }).toLatin1());
     // A record so that the database has something to lose.
     QVERIFY(h.database().addTrustRecord(QStringLiteral("kept.example.test"), 1, QVariant(),
-                                        ServerCertificate::make(QStringLiteral("kept.example.test")).der) > 0);
+                                        ServerCertificate::make(QStringLiteral("kept.example.test")).der)
+            > 0);
     h.database().close();
     const QSet<QString> before = entries(h.root().path());
 
     const quint32 seed = QRandomGenerator::global()->generate();
     qInfo("bad argument seed %u", seed);
     const QString huge(16 * 1024 * 1024, QLatin1Char('A'));
-    QStringList certificates{ QString(), QStringLiteral("@@@@"), QStringLiteral("QUJD="), base64("hello, world"),
-                              QString::fromUtf8("\xc3\xa9t\xc3\xa9"), QStringLiteral("\x01\x02\x1b[2J"), huge,
+    QStringList certificates{ QString(),
+                              QStringLiteral("@@@@"),
+                              QStringLiteral("QUJD="),
+                              base64("hello, world"),
+                              QString::fromUtf8("\xc3\xa9t\xc3\xa9"),
+                              QStringLiteral("\x01\x02\x1b[2J"),
+                              huge,
                               base64(material.der().left(material.der().size() / 2)) };
     certificates += flipped(material.der(), 20, seed);
     QStringList items = certificates;
     items << base64(item.left(item.size() / 2)) << base64(item.left(7));
-    const QStringList keyIds{ QString(), QStringLiteral("zz"), QString(39, 'a'), QString(41, 'a'),
-                              QStringLiteral("../../etc/passwd"), huge };
+    const QStringList keyIds{
+        QString(), QStringLiteral("zz"), QString(39, 'a'), QString(41, 'a'), QStringLiteral("../../etc/passwd"), huge
+    };
     const QList<QStringList> domainLists{
-        { ".." }, { "." }, { "/" }, { "../../../../escape" }, { "ssl-ca/../../escape" }, { "/tmp/escape" },
-        { ".keys" }, { "ssl-ca/x" }, { "" }, { "\x01\x02" }, { "ssl\x1f-ca", "wifi\x7f" }, { "ssl-ca\t", " ssl-ca" },
+        { ".." },
+        { "." },
+        { "/" },
+        { "../../../../escape" },
+        { "ssl-ca/../../escape" },
+        { "/tmp/escape" },
+        { ".keys" },
+        { "ssl-ca/x" },
+        { "" },
+        { "\x01\x02" },
+        { "ssl\x1f-ca", "wifi\x7f" },
+        { "ssl-ca\t", " ssl-ca" },
         { huge },
     };
 
@@ -123,7 +148,8 @@ void TestFaultsArguments::badArguments()
     };
     QList<Call> calls;
     for (const QString &text : certificates) {
-        calls << Call{ "CheckCertificate", { text }, Expect::False } << Call{ "ShowCertificateInfo", { text }, Expect::False };
+        calls << Call{ "CheckCertificate", { text }, Expect::False }
+              << Call{ "ShowCertificateInfo", { text }, Expect::False };
     }
     for (const QString &text : items)
         calls << Call{ "InstallCertificateToDomains", { text, QStringList{ "ssl-ca" } }, Expect::False };

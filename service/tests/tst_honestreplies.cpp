@@ -178,8 +178,10 @@ private slots:
     {
         QTest::addColumn<QString>("domain");
         QTest::addColumn<QString>("logged");
-        QTest::newRow("list separator") << "wifi-user, smime-user" << "wifi-user, smime-user";
-        QTest::newRow("forged log line") << "x\nmain(1): ERROR forged" << "x\\nmain(1): ERROR forged";
+        QTest::newRow("list separator") << "wifi-user, smime-user"
+                                        << "wifi-user, smime-user";
+        QTest::newRow("forged log line") << "x\nmain(1): ERROR forged"
+                                         << "x\\nmain(1): ERROR forged";
     }
 
     void badDomainNameRefusesTheWholeInstall()
@@ -192,7 +194,8 @@ private slots:
         QVERIFY(!user.isNull());
         h.markLog();
         QVERIFY(!install(h, user.itemText(0), { "ssl-user", domain }));
-        QVERIFY(h.waitForLog(QStringLiteral("ERROR InstallCertificateToDomains: invalid domain name '") + logged + '\''));
+        QVERIFY(
+            h.waitForLog(QStringLiteral("ERROR InstallCertificateToDomains: invalid domain name '") + logged + '\''));
         QVERIFY(!h.allOutput().contains(QLatin1String("\nmain(1)")));
         QVERIFY(!h.database().keyRow(user.keyId).exists);
         QVERIFY(!StoreProbe::domainHolds(QStringLiteral("ssl-user"), user.keyId));

@@ -126,7 +126,8 @@ private slots:
         QVERIFY(install(h, material, 0, { "ssl-user" }));
 
         // 0 -> 5 (taken as 2): cancelling the new password keeps 0.
-        QDBusPendingReply<bool> cancelled = h.service().InstallCertificateToDomains(material.itemText(5), { "ssl-user" });
+        QDBusPendingReply<bool> cancelled =
+            h.service().InstallCertificateToDomains(material.itemText(5), { "ssl-user" });
         QVERIFY(user.click(QStringLiteral("cancelButton")));
         QVERIFY(h.finish(cancelled));
         QVERIFY(!cancelled.value());
@@ -227,7 +228,8 @@ private slots:
         QVERIFY(h.database().execute(QStringLiteral("UPDATE keys SET der_dump = NULL WHERE id = ?"), { plain.keyId }));
         QCOMPARE(StoreProbe::decrypt(ask(plain.keyId, wifiToken), wifiToken), failureText);
         QVERIFY(h.waitForLog(QStringLiteral("ERROR _retrieve: found inconsistent DB data: key should be in DB, "
-                                            "but it is not. key_id %1, authPreference 0").arg(plain.keyId)));
+                                            "but it is not. key_id %1, authPreference 0")
+                                 .arg(plain.keyId)));
         QVERIFY(h.database().execute(QStringLiteral("UPDATE keys SET auth_preference = -1, der_dump = ? WHERE id = ?"),
                                      { plain.privateDer(), plain.keyId }));
         QDBusPendingReply<QString> damaged = h.service().GetPrivateKey(plain.keyId, wifiToken);

@@ -55,9 +55,10 @@ private slots:
         auto callOn = [&](const QString &method, const QStringList &arguments) {
             QProcess gdbus;
             gdbus.setProcessEnvironment(service.h.environment());
-            gdbus.start(QStringLiteral("gdbus"), QStringList{ "call", "--system", "--dest", serviceName(),
-                                                              "--object-path", "/request", "--method", method }
-                                                     + arguments);
+            gdbus.start(QStringLiteral("gdbus"),
+                        QStringList{ "call", "--system", "--dest", serviceName(), "--object-path", "/request",
+                                     "--method", method }
+                            + arguments);
             gdbus.waitForFinished(30000);
             return QString::fromUtf8(gdbus.readAllStandardOutput() + gdbus.readAllStandardError()).trimmed();
         };
@@ -77,7 +78,8 @@ private slots:
         QCOMPARE(service.program().exitCode(), 0);
         QVERIFY2(lived >= idleMs, qPrintable(QString::number(lived)));
         QVERIFY2(lived < idleMs + 10000, qPrintable(QString::number(lived)));
-        QVERIFY2(service.program().logLines().filter("ERROR").isEmpty(), qPrintable(service.program().logLines().join('\n')));
+        QVERIFY2(service.program().logLines().filter("ERROR").isEmpty(),
+                 qPrintable(service.program().logLines().join('\n')));
     }
 
     void heldCallOutlastsTheIntervalAndTheCountdownStartsAtItsEnd()
@@ -87,7 +89,7 @@ private slots:
         QDBusPendingReply<bool> show = service.h.service().ShowCertificateInfo(certificateText("held.test"));
         QVERIFY(service.h.waitForPages(1));
 
-        QTest::qWait(idleMs + 1000);   // past the interval since start and since the call
+        QTest::qWait(idleMs + 1000); // past the interval since start and since the call
         QVERIFY(service.program().isRunning());
         QVERIFY(!show.isFinished());
 
@@ -176,7 +178,8 @@ private slots:
         second.start({ QStringLiteral("--dbus") });
         QVERIFY(second.waitForFinished());
         QCOMPARE(second.exitCode(), 255);
-        const QStringList lines = second.logLines().filter(QStringLiteral("ERROR Failed to register service for Certman DBus service: "));
+        const QStringList lines =
+            second.logLines().filter(QStringLiteral("ERROR Failed to register service for Certman DBus service: "));
         QVERIFY2(lines.size() == 1, qPrintable(second.logLines().join('\n')));
         QVERIFY(lines.first().startsWith(QLatin1String("main(")));
         QCOMPARE(h.bus().ownerPid(serviceName()), service.program().pid());

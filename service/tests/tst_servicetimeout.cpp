@@ -14,14 +14,8 @@ class TestServiceTimeout : public QObject
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        m_window = new ZelvoApplicationWindow;
-    }
-    void cleanup()
-    {
-        delete m_window;
-    }
+    void init() { m_window = new ZelvoApplicationWindow; }
+    void cleanup() { delete m_window; }
 
     void runsFromConstructionAndFiresOnce()
     {
@@ -46,7 +40,7 @@ private slots:
         QVERIFY(!timeout.isTimerRunning());
         m_window->setVisible(true);
 
-        QTest::qWait(200);   // well past the interval: held, nothing fires
+        QTest::qWait(200); // well past the interval: held, nothing fires
         QCOMPARE(fired.count(), 0);
 
         timeout.restart(id);
@@ -80,9 +74,9 @@ private slots:
     void deeperNestingDropsStraightToTheCallersLevel()
     {
         ServiceTimeout_p timeout(50);
-        timeout.stop();                      // 0
-        const int second = timeout.stop();   // 1
-        timeout.stop();                      // 2, ends without giving back
+        timeout.stop(); // 0
+        const int second = timeout.stop(); // 1
+        timeout.stop(); // 2, ends without giving back
         QCOMPARE(timeout.busyCount(), 3);
         timeout.restart(second);
         QCOMPARE(timeout.busyCount(), 1);

@@ -67,18 +67,23 @@ private slots:
                      QStringList({ "id", "subject_cn", "installed", "trust_type", "trust_ends", "der_dump" }));
             QCOMPARE(db.column(QStringLiteral("SELECT name FROM pragma_table_info('keys')")),
                      QStringList({ "id", "cn", "auth_preference", "domains", "der_dump" }));
-            QCOMPARE(db.column(QStringLiteral("SELECT dflt_value FROM pragma_table_info('keys') WHERE name = 'auth_preference'")),
+            QCOMPARE(db.column(QStringLiteral(
+                         "SELECT dflt_value FROM pragma_table_info('keys') WHERE name = 'auth_preference'")),
                      QStringList{ QStringLiteral("2") });
             QCOMPARE(db.column(QStringLiteral("SELECT name FROM pragma_index_list('certificates') "
                                               "WHERE name IN (SELECT name FROM sqlite_master WHERE type = 'index' "
-                                              "AND sql LIKE '%subject_cn%')")).size(), 1);
-            QVERIFY(db.execute(QStringLiteral("INSERT INTO certificates (subject_cn, installed, trust_type) VALUES ('a.test', 1, 1)")));
+                                              "AND sql LIKE '%subject_cn%')"))
+                         .size(),
+                     1);
+            QVERIFY(db.execute(QStringLiteral(
+                "INSERT INTO certificates (subject_cn, installed, trust_type) VALUES ('a.test', 1, 1)")));
             QVERIFY(db.execute(QStringLiteral("INSERT INTO keys (id, cn, domains) VALUES ('00ff', 'k', 'ssl-user')")));
         }
 
         QCOMPARE(startOnce(headless(root)), 22);
         TrustDatabaseReader db(path);
-        QCOMPARE(db.column(QStringLiteral("SELECT subject_cn FROM certificates")), QStringList{ QStringLiteral("a.test") });
+        QCOMPARE(db.column(QStringLiteral("SELECT subject_cn FROM certificates")),
+                 QStringList{ QStringLiteral("a.test") });
         QCOMPARE(db.column(QStringLiteral("SELECT auth_preference FROM keys")), QStringList{ QStringLiteral("2") });
     }
 
@@ -95,22 +100,28 @@ private slots:
         QCOMPARE(startOnce(headless(root), &trustkeep), 22);
         QScopedPointer<TestProgram> owner(trustkeep);
         QVERIFY(trustkeep->hasLog(QStringLiteral("main(")));
-        QVERIFY(trustkeep->hasLog(QStringLiteral("ERROR Could not create the subject index of the 'certificates' table: ")));
+        QVERIFY(trustkeep->hasLog(
+            QStringLiteral("ERROR Could not create the subject index of the 'certificates' table: ")));
 
         TrustDatabaseReader db(path);
         QCOMPARE(db.column(QStringLiteral("SELECT name FROM pragma_table_info('certificates')")),
                  QStringList({ "host", "blob" }));
         QCOMPARE(db.column(QStringLiteral("SELECT host FROM certificates")), QStringList{ QStringLiteral("old.test") });
-        QCOMPARE(db.column(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND name = 'keys'")).size(), 1);
+        QCOMPARE(
+            db.column(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND name = 'keys'")).size(),
+            1);
     }
 
     void unusableDatabaseEndsTheServiceBeforeRegistration_data()
     {
         QTest::addColumn<QString>("damage");
         QTest::addColumn<QString>("logged");
-        QTest::newRow("private folder missing") << "missing" << ": ERROR Could not open database: ";
-        QTest::newRow("database path is a folder") << "folder" << ": ERROR Could not open database: ";
-        QTest::newRow("corrupt file") << "corrupt" << ": ERROR Could not";
+        QTest::newRow("private folder missing") << "missing"
+                                                << ": ERROR Could not open database: ";
+        QTest::newRow("database path is a folder") << "folder"
+                                                   << ": ERROR Could not open database: ";
+        QTest::newRow("corrupt file") << "corrupt"
+                                      << ": ERROR Could not";
     }
 
     void unusableDatabaseEndsTheServiceBeforeRegistration()

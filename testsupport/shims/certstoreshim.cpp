@@ -20,8 +20,7 @@ namespace {
 std::string currentToken = "-";
 std::map<bastra_domain, std::string> openDomains;
 
-template <typename F>
-F real(const char *name)
+template <typename F> F real(const char *name)
 {
     return reinterpret_cast<F>(dlsym(RTLD_NEXT, name));
 }

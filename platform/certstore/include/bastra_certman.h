@@ -5,9 +5,9 @@
  * keys kept under passwords. Results are errno values, 0 meaning success;
  * bastra_crypto_last_error_str() tells the latest failure in words. */
 
-#include <stddef.h>
 #include <openssl/evp.h>
 #include <openssl/x509.h>
+#include <stddef.h>
 
 /* Only the functions below are exported; everything else in the library is
  * hidden. */
@@ -34,7 +34,7 @@ typedef struct bastra_domain_s *bastra_domain;
 
 /* Domain open modes. */
 #define BASTRA_DOMAIN_PRIVATE 0 /* the user's own domain, created on first add */
-#define BASTRA_DOMAIN_SHARED 1  /* a system domain, read-only */
+#define BASTRA_DOMAIN_SHARED 1 /* a system domain, read-only */
 
 /* Domain iteration flags. */
 #define BASTRA_ITERATE_PRIVATE 0
@@ -68,8 +68,9 @@ BASTRA_CERTMAN_API int bastra_certman_close_domain(bastra_domain domain);
  * error names them). Returns 0 when the walk ran, also when cb stopped it. */
 BASTRA_CERTMAN_API int bastra_certman_iterate_certs(bastra_domain domain, bastra_certman_cert_cb cb, void *user);
 
-BASTRA_CERTMAN_API int bastra_certman_add_cert(bastra_domain domain, X509 *cert);          /* EEXIST when present */
-BASTRA_CERTMAN_API int bastra_certman_rm_cert(bastra_domain domain, const bastra_key_id *key_id);  /* ENOENT when absent */
+BASTRA_CERTMAN_API int bastra_certman_add_cert(bastra_domain domain, X509 *cert); /* EEXIST when present */
+BASTRA_CERTMAN_API int bastra_certman_rm_cert(bastra_domain domain,
+                                              const bastra_key_id *key_id); /* ENOENT when absent */
 BASTRA_CERTMAN_API int bastra_certman_load_cert(bastra_domain domain, const bastra_key_id *key_id, X509 **cert);
 
 /* Key ids. */

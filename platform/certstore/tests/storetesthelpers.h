@@ -16,7 +16,7 @@
 
 inline bastra_key_id keyIdOf(X509 *cert)
 {
-    bastra_key_id id {};
+    bastra_key_id id{};
     bastra_certman_get_cert_key_id(cert, &id);
     return id;
 }

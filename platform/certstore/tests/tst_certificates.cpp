@@ -11,7 +11,7 @@ struct CertWalk {
     QStringList keyIds;
     QList<int> indexes;
     int stopAfter = -1;
-    bastra_domain removeFrom = nullptr;  // removes each certificate as it is seen
+    bastra_domain removeFrom = nullptr; // removes each certificate as it is seen
 };
 
 int collectCert(int index, X509 *cert, void *user)
@@ -119,7 +119,7 @@ private slots:
         TemporaryDeviceRoot root;
         OpenDomain domain("ssl-ca", BASTRA_DOMAIN_PRIVATE);
         CertWalk empty;
-        QCOMPARE(bastra_certman_iterate_certs(domain.handle, collectCert, &empty), 0);  // not created yet
+        QCOMPARE(bastra_certman_iterate_certs(domain.handle, collectCert, &empty), 0); // not created yet
         QVERIFY(empty.keyIds.isEmpty());
 
         const auto certs = makeCertificates(6);
@@ -128,7 +128,7 @@ private slots:
         CertWalk walk;
         QCOMPARE(bastra_certman_iterate_certs(domain.handle, collectCert, &walk), 0);
         QCOMPARE(walk.keyIds, sortedKeyIds(certs));
-        QCOMPARE(walk.indexes, (QList<int> { 0, 1, 2, 3, 4, 5 }));
+        QCOMPARE(walk.indexes, (QList<int>{ 0, 1, 2, 3, 4, 5 }));
 
         CertWalk stopped;
         stopped.stopAfter = 2;
@@ -176,7 +176,7 @@ private slots:
         CertWalk walk;
         QCOMPARE(bastra_certman_iterate_certs(domain.handle, collectCert, &walk), 0);
         QCOMPARE(walk.keyIds, sortedKeyIds(good));
-        QCOMPARE(walk.indexes, (QList<int> { 0, 1 }));
+        QCOMPARE(walk.indexes, (QList<int>{ 0, 1 }));
         QVERIFY(std::strlen(bastra_crypto_last_error_str()) > 0);
 
         for (const QString &name : { garbage, truncated, mislabelled, folderEntry, trailing }) {

@@ -147,7 +147,7 @@ private slots:
         QCOMPARE(modeOf(folder), 0700);
         QCOMPARE(modeOf(root.resolve(QStringLiteral("/home/user/.bastra-certs"))), 0700);
         QCOMPARE(modeOf(folder + '/' + keyIdText(user.certificate.data())), 0600);
-        QCOMPARE(domains(BASTRA_ITERATE_PRIVATE), QStringList { QStringLiteral("wifi-user") });
+        QCOMPARE(domains(BASTRA_ITERATE_PRIVATE), QStringList{ QStringLiteral("wifi-user") });
     }
 
     void domainsAreListedInNameOrder()
@@ -166,20 +166,20 @@ private slots:
         QVERIFY(QDir().mkpath(root.privateDomainFolder(QStringLiteral("with space"))));
         QVERIFY(CertificateFactory::writeFile(root.privateDomainFolder(QStringLiteral("plain-file")), "x"));
 
-        const QStringList expected { "codesign-ca", "smime-ca", "ssl-ca", "ssl-user", "wifi-user" };
+        const QStringList expected{ "codesign-ca", "smime-ca", "ssl-ca", "ssl-user", "wifi-user" };
         DomainWalk walk;
         QCOMPARE(bastra_certman_iterate_domains(BASTRA_ITERATE_PRIVATE, collectDomain, &walk), 0);
         QCOMPARE(walk.names, expected);
-        QCOMPARE(walk.indexes, (QList<int> { 0, 1, 2, 3, 4 }));
+        QCOMPARE(walk.indexes, (QList<int>{ 0, 1, 2, 3, 4 }));
 
         int result = -1;
         QCOMPARE(domains(BASTRA_ITERATE_PRIVATE, 2, &result), expected.mid(0, 2));
-        QCOMPARE(result, 0);  // a walk stopped by its callback still succeeded
+        QCOMPARE(result, 0); // a walk stopped by its callback still succeeded
 
         QVERIFY(domains(BASTRA_ITERATE_SHARED).isEmpty());
         QVERIFY(root.addSharedDomain(QStringLiteral("common-ca")));
         QVERIFY(root.addSharedDomain(QStringLiteral("codesigning")));
-        QCOMPARE(domains(BASTRA_ITERATE_SHARED), (QStringList { "codesigning", "common-ca" }));
+        QCOMPARE(domains(BASTRA_ITERATE_SHARED), (QStringList{ "codesigning", "common-ca" }));
 
         QCOMPARE(bastra_certman_iterate_domains(2, collectDomain, &walk), EINVAL);
         QCOMPARE(bastra_certman_iterate_domains(BASTRA_ITERATE_PRIVATE, nullptr, nullptr), EINVAL);

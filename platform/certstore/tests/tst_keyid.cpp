@@ -87,7 +87,7 @@ private slots:
         bastra_crypto_set_last_error("%s", "");
         QCOMPARE(bastra_certman_str_to_key_id(text.constData(), &id), EINVAL);
         QVERIFY(std::strlen(bastra_crypto_last_error_str()) > 0);
-        QCOMPARE(int(id.data[0]), 0x55);  // untouched on failure
+        QCOMPARE(int(id.data[0]), 0x55); // untouched on failure
         QCOMPARE(bastra_certman_str_to_key_id(nullptr, &id), EINVAL);
         QCOMPARE(bastra_certman_str_to_key_id("a0adbac7d4e1eefb0815222f3c495663707d8a97", nullptr), EINVAL);
     }
@@ -108,7 +108,8 @@ private slots:
         QCOMPARE(QString::fromUtf8(buffer), QStringLiteral("Organisation"));
 
         options.organization.clear();
-        options.extraSubject = { { QStringLiteral("OU"), QStringLiteral("Ünit") }, { QStringLiteral("C"), QStringLiteral("FI") } };
+        options.extraSubject = { { QStringLiteral("OU"), QStringLiteral("Ünit") },
+                                 { QStringLiteral("C"), QStringLiteral("FI") } };
         cert = CertificateFactory::makeSelfSigned(options).certificate;
         QCOMPARE(bastra_certman_get_nickname(cert.data(), buffer, sizeof buffer), 0);
         QCOMPARE(QString::fromUtf8(buffer), QStringLiteral("Ünit"));

@@ -20,7 +20,7 @@ struct Protection {
     int scheme = NID_undef;
     int kdf = NID_undef;
     long iterations = 0;
-    int prf = NID_hmacWithSHA1;  // the default when the file names none
+    int prf = NID_hmacWithSHA1; // the default when the file names none
 };
 
 Protection protectionOf(const QString &path)
@@ -38,8 +38,8 @@ Protection protectionOf(const QString &path)
     X509_SIG_get0(sealed, &algorithm, nullptr);
     protection.scheme = OBJ_obj2nid(algorithm->algorithm);
     if (protection.scheme == NID_pbes2) {
-        PBE2PARAM *pbe2 = static_cast<PBE2PARAM *>(
-            ASN1_TYPE_unpack_sequence(ASN1_ITEM_rptr(PBE2PARAM), algorithm->parameter));
+        PBE2PARAM *pbe2 =
+            static_cast<PBE2PARAM *>(ASN1_TYPE_unpack_sequence(ASN1_ITEM_rptr(PBE2PARAM), algorithm->parameter));
         if (pbe2) {
             protection.kdf = OBJ_obj2nid(pbe2->keyfunc->algorithm);
             PBKDF2PARAM *kdf = static_cast<PBKDF2PARAM *>(
@@ -100,7 +100,7 @@ private slots:
             QCOMPARE(bastra_certman_retrieve_key(&id, &key, "secret"), ENOENT);
             QCOMPARE(key, static_cast<EVP_PKEY *>(nullptr));
 
-            const char *password = "s\xc3\xa4kr\xc3\xa9t \"pass\"";  // UTF-8
+            const char *password = "s\xc3\xa4kr\xc3\xa9t \"pass\""; // UTF-8
             QCOMPARE(bastra_certman_store_key(&id, material.key.data(), password), 0);
             QCOMPARE(bastra_certman_retrieve_key(&id, &key, password), 0);
             QVERIFY(sameKey(key, material.key.data()));
@@ -110,7 +110,8 @@ private slots:
             const auto other = CertificateFactory::makeSelfSigned(options);
             QCOMPARE(bastra_certman_store_key(&id, other.key.data(), "pw"), EINVAL);
 
-            for (const char *wrong : { "", "secret", "s\xc3\xa4kr\xc3\xa9t \"pass\" ", "S\xc3\xa4kr\xc3\xa9t \"pass\"" }) {
+            for (const char *wrong :
+                 { "", "secret", "s\xc3\xa4kr\xc3\xa9t \"pass\" ", "S\xc3\xa4kr\xc3\xa9t \"pass\"" }) {
                 key = reinterpret_cast<EVP_PKEY *>(1);
                 QCOMPARE(bastra_certman_retrieve_key(&id, &key, wrong), EACCES);
                 QCOMPARE(key, static_cast<EVP_PKEY *>(nullptr));
@@ -128,7 +129,7 @@ private slots:
         QCOMPARE(modeOf(root.keyFolder()), 0700);
         QCOMPARE(modeOf(path), 0600);
         QCOMPARE(QDir(root.keyFolder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-                 QStringList { keyIdText(id) });
+                 QStringList{ keyIdText(id) });
 
         const Protection protection = protectionOf(path);
         QCOMPARE(protection.scheme, int(NID_pbes2));

@@ -43,8 +43,8 @@ private:
     void addRelatedCertificates();
 
     CertificateItem *m_item;
-    QGraphicsWidget *m_content;       // rebuilt for each certificate
-    QGraphicsLinearLayout *m_layout;  // the content's
+    QGraphicsWidget *m_content; // rebuilt for each certificate
+    QGraphicsLinearLayout *m_layout; // the content's
     QList<CertificateItem *> m_related;
     QList<CertificateItem *> m_owned; // store finds, and a store find shown itself
 };

@@ -21,7 +21,12 @@ class BASTRA_CERTMAN_UI_EXPORT CertificateFile : public QObject
 {
     Q_OBJECT
 public:
-    enum Format { UnknownFormat = 0, PemFormat, DerFormat, Pkcs12Format };
+    enum Format {
+        UnknownFormat = 0,
+        PemFormat,
+        DerFormat,
+        Pkcs12Format
+    };
 
     explicit CertificateFile(const QString &path, QObject *parent = nullptr);
     ~CertificateFile() override;

@@ -19,7 +19,9 @@ class BASTRA_CERTMAN_UI_EXPORT CertificateFileModel : public QAbstractListModel
 {
     Q_OBJECT
 public:
-    enum Role { FileRole = 34 };
+    enum Role {
+        FileRole = 34
+    };
 
     explicit CertificateFileModel(QObject *parent = nullptr);
     ~CertificateFileModel() override;

@@ -27,26 +27,29 @@ public:
     // Qt::UserRole.
     enum AttributeKey {
         DisplayStrings = 0, // QStringList: name, issuer, validity in words
-        ItemPointer = 34,   // QVariant holding this CertificateItem*
+        ItemPointer = 34, // QVariant holding this CertificateItem*
         ValidityStart = 36, // QStringList: not-before as "yyyyMMddHHmmss'Z'" (UTC)
-        SortKey = 37,       // QString
-        Identity = 38,      // QStringList with one entry, unique per certificate
-        Manageable = 40     // int: 0 when the user may not remove it
+        SortKey = 37, // QString
+        Identity = 38, // QStringList with one entry, unique per certificate
+        Manageable = 40 // int: 0 when the user may not remove it
     };
 
-    enum ItemType { CaItem = 1, UserItem = 2 };
+    enum ItemType {
+        CaItem = 1,
+        UserItem = 2
+    };
 
-    X509 *cert;            // owned copy, freed in the destructor
-    QString commonName;    // subject CN as given by the certificate (UTF-8)
-    QString keyId;         // the store's textual key id (40 lowercase hex)
-    QStringList purposes;  // domainPrefix names ("ssl", "wifi", ...)
-    int itemType;          // 1 CA, 2 user
-    int userDomains;       // user-domains flag
-    bool isCA;             // basic constraints CA
-    bool hasKey;           // has a private key: in privateKey, or (stored items) in the store
-    bool stored;           // the item is in the store
-    int authPreference;    // 0 no action, 1 notify, 2 password; negative before the key is stored
-    EVP_PKEY *privateKey;  // owned, freed in the destructor
+    X509 *cert; // owned copy, freed in the destructor
+    QString commonName; // subject CN as given by the certificate (UTF-8)
+    QString keyId; // the store's textual key id (40 lowercase hex)
+    QStringList purposes; // domainPrefix names ("ssl", "wifi", ...)
+    int itemType; // 1 CA, 2 user
+    int userDomains; // user-domains flag
+    bool isCA; // basic constraints CA
+    bool hasKey; // has a private key: in privateKey, or (stored items) in the store
+    bool stored; // the item is in the store
+    int authPreference; // 0 no action, 1 notify, 2 password; negative before the key is stored
+    EVP_PKEY *privateKey; // owned, freed in the destructor
 
     CertificateItem();
     virtual ~CertificateItem();

@@ -19,20 +19,19 @@ class BASTRA_CERTMAN_UI_EXPORT CertificatePasswordDialog : public ZelvoDialog
 
 public:
     enum Type {
-        Confirmation = 0,    // may the key be handed out? accept or decline
+        Confirmation = 0, // may the key be handed out? accept or decline
         CurrentPassword = 1, // the password that protects the key or file
-        NewPassword = 2,     // a password to choose, entered twice
-        ChangePassword = 3   // the current password, then a new one twice
+        NewPassword = 2, // a password to choose, entered twice
+        ChangePassword = 3 // the current password, then a new one twice
     };
     enum LabelType {
-        KeyLabel = 0,      // the text speaks of the private key of the certificate
+        KeyLabel = 0, // the text speaks of the private key of the certificate
         ProtectedLabel = 1 // the text asks to open something protected by a password
     };
 
     // type and labelType take the values above; unknown values act as
     // Confirmation and KeyLabel. name is the certificate's (or file's) name.
-    CertificatePasswordDialog(int type, const QString &name, int labelType = KeyLabel,
-                              QGraphicsItem *parent = nullptr);
+    CertificatePasswordDialog(int type, const QString &name, int labelType = KeyLabel, QGraphicsItem *parent = nullptr);
     ~CertificatePasswordDialog() override;
 
     int dialogType() const;

@@ -10,11 +10,11 @@
 // out-of-range choice (a combo box index, say) reaches selectCertificates()
 // defined, where it is rejected.
 enum CertificateType : int {
-    AllCertificates = 0,     // every row
-    RootCertificates = 1,    // CA certificates held in store domains
-    UserCertificates = 2,    // other certificates held in store domains
-    ServerCertificates = 3,  // certificates of trust records ("server")
-    NoCertificateType = 4    // nothing chosen yet: every row
+    AllCertificates = 0, // every row
+    RootCertificates = 1, // CA certificates held in store domains
+    UserCertificates = 2, // other certificates held in store domains
+    ServerCertificates = 3, // certificates of trust records ("server")
+    NoCertificateType = 4 // nothing chosen yet: every row
 };
 
 // A sort-filter proxy over a CertificatesModel that shows one kind of

@@ -30,9 +30,9 @@ public:
     QAbstractItemModel *itemModel() const;
 
     QItemSelectionModel *selectionModel() const;
-    QModelIndexList selectedIndexes() const;  // in row order
+    QModelIndexList selectedIndexes() const; // in row order
 
-    int rowCount() const;  // the model's rows
+    int rowCount() const; // the model's rows
     // The widget showing the row now (a CertificateItemWidget), or null when
     // the row is off screen.
     QGraphicsWidget *itemWidget(int row) const;

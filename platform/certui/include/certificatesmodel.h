@@ -39,7 +39,12 @@ class BASTRA_CERTMAN_UI_EXPORT CertificatesModel : public QAbstractListModel
     Q_OBJECT
 
 public:
-    enum Role { ItemRole = 34, SortRole = 37, IdentityRole = 38, ManageableRole = 40 };
+    enum Role {
+        ItemRole = 34,
+        SortRole = 37,
+        IdentityRole = 38,
+        ManageableRole = 40
+    };
 
     // Talks to the service on the system bus.
     explicit CertificatesModel(QObject *parent = nullptr);

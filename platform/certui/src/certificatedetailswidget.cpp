@@ -96,8 +96,7 @@ QList<CertificateItem *> CertificateDetailsWidget::relatedCertificates() const
     return m_related;
 }
 
-void CertificateDetailsWidget::addSection(const QString &caption, const QString &value,
-                                          const QString &objectName)
+void CertificateDetailsWidget::addSection(const QString &caption, const QString &value, const QString &objectName)
 {
     m_layout->addItem(plainLabel(caption, "CommonGroupHeaderInverted"));
     ZelvoLabel *shown = plainLabel(value, "CommonBodyTextInverted");
@@ -110,23 +109,23 @@ void CertificateDetailsWidget::setCertificate(CertificateItem *item)
     clear(item);
     m_item = item;
     if (!item || !item->cert) {
-        m_layout->addItem(plainLabel(uiText("lgd_certman_details_nocertificate", "No certificate"),
-                                     "CommonEmptyStateTitleInverted"));
+        m_layout->addItem(
+            plainLabel(uiText("lgd_certman_details_nocertificate", "No certificate"), "CommonEmptyStateTitleInverted"));
         return;
     }
     X509 *cert = item->cert;
-    ZelvoLabel *title = plainLabel(item->attribute(CertificateItem::DisplayStrings).toStringList().value(0),
-                                   "CommonHeaderInverted");
+    ZelvoLabel *title =
+        plainLabel(item->attribute(CertificateItem::DisplayStrings).toStringList().value(0), "CommonHeaderInverted");
     title->setObjectName(QStringLiteral("detailsTitle"));
     m_layout->addItem(title);
     auto *separator = new ZelvoSeparator;
     separator->setStyleName(QStringLiteral("CommonHeaderDividerInverted"));
     m_layout->addItem(separator);
 
-    addSection(uiText("lgd_certman_details_subject", "Subject"),
-               CertificateFacts::oneLine(X509_get_subject_name(cert)), QStringLiteral("detailsSubject"));
-    addSection(uiText("lgd_certman_details_issuer", "Issuer"),
-               CertificateFacts::oneLine(X509_get_issuer_name(cert)), QStringLiteral("detailsIssuer"));
+    addSection(uiText("lgd_certman_details_subject", "Subject"), CertificateFacts::oneLine(X509_get_subject_name(cert)),
+               QStringLiteral("detailsSubject"));
+    addSection(uiText("lgd_certman_details_issuer", "Issuer"), CertificateFacts::oneLine(X509_get_issuer_name(cert)),
+               QStringLiteral("detailsIssuer"));
     addSection(uiText("lgd_certman_details_validfrom", "Valid from"), dateTimeText(item->startDate()),
                QStringLiteral("detailsValidFrom"));
     addSection(uiText("lgd_certman_details_validto", "Valid until"), dateTimeText(item->expireDate()),
@@ -135,8 +134,8 @@ void CertificateDetailsWidget::setCertificate(CertificateItem *item)
                QStringLiteral("detailsSerial"));
     addSection(uiText("lgd_certman_details_sha256", "SHA-256 fingerprint"),
                CertificateFacts::fingerprint(cert, EVP_sha256()), QStringLiteral("detailsSha256"));
-    addSection(uiText("lgd_certman_details_sha1", "SHA-1 fingerprint"),
-               CertificateFacts::fingerprint(cert, EVP_sha1()), QStringLiteral("detailsSha1"));
+    addSection(uiText("lgd_certman_details_sha1", "SHA-1 fingerprint"), CertificateFacts::fingerprint(cert, EVP_sha1()),
+               QStringLiteral("detailsSha1"));
     addSection(uiText("lgd_certman_details_key", "Public key"), CertificateFacts::keyDescription(cert),
                QStringLiteral("detailsKey"));
     const QStringList usages = CertificateFacts::keyUsages(cert);
@@ -155,8 +154,8 @@ void CertificateDetailsWidget::addRelatedCertificates()
     m_related = chain.issuers();
     m_owned << chain.takeOwnedItems();
 
-    m_layout->addItem(plainLabel(uiText("lgd_certman_details_related", "Related certificates"),
-                                 "CommonGroupHeaderInverted"));
+    m_layout->addItem(
+        plainLabel(uiText("lgd_certman_details_related", "Related certificates"), "CommonGroupHeaderInverted"));
     if (m_related.isEmpty()) {
         ZelvoLabel *none = plainLabel(uiText("lgd_certman_details_norelated", "No related certificates found"),
                                       "CommonBodyTextInverted");
@@ -168,8 +167,7 @@ void CertificateDetailsWidget::addRelatedCertificates()
         auto *row = new CertificateItemWidget;
         row->setObjectName(QStringLiteral("relatedCertificate_%1").arg(i));
         row->setCertificate(m_related.at(i));
-        connect(row, &CertificateItemWidget::clickedWithCI, this,
-                &CertificateDetailsWidget::certificateSelected);
+        connect(row, &CertificateItemWidget::clickedWithCI, this, &CertificateDetailsWidget::certificateSelected);
         m_layout->addItem(row);
     }
 }

@@ -31,8 +31,7 @@ QString lastEntry(const X509_NAME *name, int nid)
     if (!name)
         return QString();
     int found = -1;
-    for (int i = X509_NAME_get_index_by_NID(name, nid, -1); i >= 0;
-         i = X509_NAME_get_index_by_NID(name, nid, i))
+    for (int i = X509_NAME_get_index_by_NID(name, nid, -1); i >= 0; i = X509_NAME_get_index_by_NID(name, nid, i))
         found = i;
     return found < 0 ? QString() : entryText(X509_NAME_get_entry(name, found));
 }
@@ -48,8 +47,7 @@ QString firstEntry(const X509_NAME *name, int nid)
 QString hex(const unsigned char *data, unsigned int length, bool colons)
 {
     const QByteArray bytes(reinterpret_cast<const char *>(data), int(length));
-    return colons ? QString::fromLatin1(bytes.toHex(':')).toUpper()
-                  : QString::fromLatin1(bytes.toHex());
+    return colons ? QString::fromLatin1(bytes.toHex(':')).toUpper() : QString::fromLatin1(bytes.toHex());
 }
 
 } // namespace
@@ -84,8 +82,8 @@ QString oneLine(const X509_NAME *name)
     QString text;
     // RFC 2253 escaping, but in the certificate's own order, with readable
     // separators and non-ASCII text left as it is.
-    const unsigned long flags = (ASN1_STRFLGS_RFC2253 & ~ASN1_STRFLGS_ESC_MSB) | XN_FLAG_SEP_CPLUS_SPC
-        | XN_FLAG_FN_SN | XN_FLAG_DUMP_UNKNOWN_FIELDS;
+    const unsigned long flags = (ASN1_STRFLGS_RFC2253 & ~ASN1_STRFLGS_ESC_MSB) | XN_FLAG_SEP_CPLUS_SPC | XN_FLAG_FN_SN
+        | XN_FLAG_DUMP_UNKNOWN_FIELDS;
     if (X509_NAME_print_ex(bio, name, 0, flags) >= 0) {
         char *data = nullptr;
         const long length = BIO_get_mem_data(bio, &data);
@@ -200,11 +198,18 @@ QStringList keyUsages(X509 *cert)
         return names;
     const uint32_t flags = X509_get_extension_flags(cert);
     if (flags & EXFLAG_KUSAGE) {
-        static const struct { uint32_t bit; const char *name; } usages[] = {
-            { KU_DIGITAL_SIGNATURE, "digitalSignature" }, { KU_NON_REPUDIATION, "nonRepudiation" },
-            { KU_KEY_ENCIPHERMENT, "keyEncipherment" }, { KU_DATA_ENCIPHERMENT, "dataEncipherment" },
-            { KU_KEY_AGREEMENT, "keyAgreement" }, { KU_KEY_CERT_SIGN, "keyCertSign" },
-            { KU_CRL_SIGN, "cRLSign" }, { KU_ENCIPHER_ONLY, "encipherOnly" },
+        static const struct {
+            uint32_t bit;
+            const char *name;
+        } usages[] = {
+            { KU_DIGITAL_SIGNATURE, "digitalSignature" },
+            { KU_NON_REPUDIATION, "nonRepudiation" },
+            { KU_KEY_ENCIPHERMENT, "keyEncipherment" },
+            { KU_DATA_ENCIPHERMENT, "dataEncipherment" },
+            { KU_KEY_AGREEMENT, "keyAgreement" },
+            { KU_KEY_CERT_SIGN, "keyCertSign" },
+            { KU_CRL_SIGN, "cRLSign" },
+            { KU_ENCIPHER_ONLY, "encipherOnly" },
             { KU_DECIPHER_ONLY, "decipherOnly" },
         };
         const uint32_t bits = X509_get_key_usage(cert);
@@ -213,8 +218,7 @@ QStringList keyUsages(X509 *cert)
                 names << QString::fromLatin1(usage.name);
     }
     if (flags & EXFLAG_XKUSAGE) {
-        auto *extended = static_cast<EXTENDED_KEY_USAGE *>(
-            X509_get_ext_d2i(cert, NID_ext_key_usage, nullptr, nullptr));
+        auto *extended = static_cast<EXTENDED_KEY_USAGE *>(X509_get_ext_d2i(cert, NID_ext_key_usage, nullptr, nullptr));
         for (int i = 0; extended && i < sk_ASN1_OBJECT_num(extended); ++i) {
             const ASN1_OBJECT *object = sk_ASN1_OBJECT_value(extended, i);
             const int nid = OBJ_obj2nid(object);

@@ -1,10 +1,10 @@
 #include "certificatefile.h"
 
 #include "certificateitem.h"
-#include "platformlog.h"
 #include "fileformat.h"
 #include "filepasswords.h"
 #include "filesiblings.h"
+#include "platformlog.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -43,8 +43,7 @@ void CertificateFileModel::populate(const QStringList &paths)
     auto cancelled = std::make_shared<std::atomic<bool>>(false);
     m_cancelled = cancelled;
     m_watcher = new QFutureWatcher<QStringList>(this);
-    connect(m_watcher, &QFutureWatcher<QStringList>::finished, this,
-            &CertificateFileModel::scanFinished);
+    connect(m_watcher, &QFutureWatcher<QStringList>::finished, this, &CertificateFileModel::scanFinished);
     m_watcher->setFuture(QtConcurrent::run([paths, cancelled]() {
         const QStringList found = FileScanner::scan(paths, *cancelled);
         // The pool thread may outlive the library's clean-up at exit, and

@@ -68,10 +68,13 @@ bool CertificateFileWidget::setFile(CertificateFile *file)
     m_title->setText(file->fileName());
     m_model->setItems(file->certificates());
     // The rows show the file's items: they go when the file goes.
-    connect(file, &QObject::destroyed, this, [this]() {
-        clearRows();
-        m_model->setItems(QList<CertificateItem *>());
-    }, Qt::UniqueConnection);
+    connect(
+        file, &QObject::destroyed, this,
+        [this]() {
+            clearRows();
+            m_model->setItems(QList<CertificateItem *>());
+        },
+        Qt::UniqueConnection);
     for (int row = 0; row < m_model->rowCount(); ++row)
         addRow(row);
     updateInstallButton();

@@ -1,8 +1,8 @@
 #include "certificateitem.h"
 
 #include "certificatefacts.h"
-#include "platformlog.h"
 #include "itemimage.h"
+#include "platformlog.h"
 #include "uitext.h"
 
 #include <QLocale>
@@ -33,8 +33,7 @@ bool CertificateItem::setCertificate(X509 *certificate)
     }
     // A certificate without a readable public key has no key id: the store
     // could not hold it, so it is of no use as an item.
-    const QString id = X509_get0_pubkey(certificate) ? CertificateFacts::keyIdText(certificate)
-                                                     : QString();
+    const QString id = X509_get0_pubkey(certificate) ? CertificateFacts::keyIdText(certificate) : QString();
     if (id.isEmpty()) {
         PLATFORM_LOG_ERROR("setCertificate: the certificate's public key cannot be read");
         return false;
@@ -98,12 +97,9 @@ QStringList CertificateItem::id_strings() const
     if (!cert)
         return QStringList();
     return QStringList()
-        << uiText("lgd_certman_id_subject", "Subject: %1")
-               .arg(CertificateFacts::oneLine(X509_get_subject_name(cert)))
-        << uiText("lgd_certman_id_issuer", "Issuer: %1")
-               .arg(CertificateFacts::oneLine(X509_get_issuer_name(cert)))
-        << uiText("lgd_certman_id_serial", "Serial number: %1")
-               .arg(CertificateFacts::serialNumber(cert))
+        << uiText("lgd_certman_id_subject", "Subject: %1").arg(CertificateFacts::oneLine(X509_get_subject_name(cert)))
+        << uiText("lgd_certman_id_issuer", "Issuer: %1").arg(CertificateFacts::oneLine(X509_get_issuer_name(cert)))
+        << uiText("lgd_certman_id_serial", "Serial number: %1").arg(CertificateFacts::serialNumber(cert))
         << uiText("lgd_certman_id_sha256", "SHA-256 fingerprint: %1")
                .arg(CertificateFacts::fingerprint(cert, EVP_sha256()));
 }
@@ -131,8 +127,7 @@ static QStringList displayStrings(const CertificateItem &item)
     if (name.isEmpty())
         name = CertificateFacts::serialNumber(item.cert);
     const QString issuer = CertificateFacts::shortName(X509_get_issuer_name(item.cert));
-    return QStringList() << name
-                         << uiText("lgd_certman_issued_by", "Issued by %1").arg(issuer)
+    return QStringList() << name << uiText("lgd_certman_issued_by", "Issued by %1").arg(issuer)
                          << validityInWords(item);
 }
 

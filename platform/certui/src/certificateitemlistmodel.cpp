@@ -39,8 +39,7 @@ QVariant CertificateItemListModel::data(const QModelIndex &index, int role) cons
     case Qt::DisplayRole:
         return it->attribute(CertificateItem::DisplayStrings).toStringList().value(0);
     case Qt::ToolTipRole:
-        return it->attribute(CertificateItem::DisplayStrings).toStringList().mid(1).join(
-            QStringLiteral(" \u00b7 "));
+        return it->attribute(CertificateItem::DisplayStrings).toStringList().mid(1).join(QStringLiteral(" \u00b7 "));
     case CertificateItem::ItemPointer:
     case CertificateItem::ValidityStart:
     case CertificateItem::SortKey:

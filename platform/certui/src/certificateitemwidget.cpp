@@ -37,8 +37,7 @@ CertificateItemWidget::~CertificateItemWidget() = default;
 void CertificateItemWidget::setCertificate(CertificateItem *item)
 {
     m_item = item;
-    const QStringList shown = item ? item->attribute(CertificateItem::DisplayStrings).toStringList()
-                                   : QStringList();
+    const QStringList shown = item ? item->attribute(CertificateItem::DisplayStrings).toStringList() : QStringList();
     m_text = shown.value(0);
     m_name->setText(m_text.isEmpty() ? QString() : QStringLiteral("<b>%1</b>").arg(m_text.toHtmlEscaped()));
     m_issuer->setText(shown.value(1));

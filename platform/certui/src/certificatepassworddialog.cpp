@@ -13,19 +13,15 @@ namespace {
 QString bodyText(int type, int labelType, const QString &name)
 {
     if (type == CertificatePasswordDialog::Confirmation)
-        return uiText("lgd_certman_pwd_confirm_text",
-                      "A program asks for the private key of %1. Allow it?").arg(name);
+        return uiText("lgd_certman_pwd_confirm_text", "A program asks for the private key of %1. Allow it?").arg(name);
     if (type == CertificatePasswordDialog::NewPassword)
-        return uiText("lgd_certman_pwd_new_text",
-                      "Choose a password for the private key of %1.").arg(name);
+        return uiText("lgd_certman_pwd_new_text", "Choose a password for the private key of %1.").arg(name);
     if (type == CertificatePasswordDialog::ChangePassword)
-        return uiText("lgd_certman_pwd_change_text",
-                      "Change the password of the private key of %1.").arg(name);
+        return uiText("lgd_certman_pwd_change_text", "Change the password of the private key of %1.").arg(name);
     if (labelType == CertificatePasswordDialog::ProtectedLabel)
-        return uiText("lgd_certman_pwd_protected_text",
-                      "%1 is protected by a password. Enter the password to open it.").arg(name);
-    return uiText("lgd_certman_pwd_current_text",
-                  "Enter the password of the private key of %1.").arg(name);
+        return uiText("lgd_certman_pwd_protected_text", "%1 is protected by a password. Enter the password to open it.")
+            .arg(name);
+    return uiText("lgd_certman_pwd_current_text", "Enter the password of the private key of %1.").arg(name);
 }
 
 QString titleText(int type)
@@ -67,28 +63,25 @@ void CertificatePasswordDialog::build(const QString &name, int labelType)
     m_layout->addItem(body);
 
     if (m_type == CurrentPassword || m_type == ChangePassword)
-        m_current = addField("currentPasswordField", "lgd_certman_pwd_current_prompt",
-                             "Current password");
+        m_current = addField("currentPasswordField", "lgd_certman_pwd_current_prompt", "Current password");
     if (m_type == NewPassword || m_type == ChangePassword) {
         m_new = addField("newPasswordField", "lgd_certman_pwd_new_prompt", "New password");
-        m_confirm = addField("confirmPasswordField", "lgd_certman_pwd_confirm_prompt",
-                             "New password again");
+        m_confirm = addField("confirmPasswordField", "lgd_certman_pwd_confirm_prompt", "New password again");
     }
     setCentralWidget(central);
 
     const bool question = m_type == Confirmation;
-    ZelvoButton *accept = addButton(question ? uiText("lgd_certman_pwd_allow", "Allow")
-                                             : uiText("lgd_certman_pwd_ok", "OK"),
-                                    QMessageBox::AcceptRole);
+    ZelvoButton *accept =
+        addButton(question ? uiText("lgd_certman_pwd_allow", "Allow") : uiText("lgd_certman_pwd_ok", "OK"),
+                  QMessageBox::AcceptRole);
     accept->setObjectName(QStringLiteral("acceptButton"));
-    ZelvoButton *cancel = addButton(question ? uiText("lgd_certman_pwd_deny", "Deny")
-                                             : uiText("lgd_certman_cancel", "Cancel"),
-                                    QMessageBox::RejectRole);
+    ZelvoButton *cancel =
+        addButton(question ? uiText("lgd_certman_pwd_deny", "Deny") : uiText("lgd_certman_cancel", "Cancel"),
+                  QMessageBox::RejectRole);
     cancel->setObjectName(QStringLiteral("cancelButton"));
 }
 
-ZelvoTextEdit *CertificatePasswordDialog::addField(const char *objectName, const char *promptId,
-                                                   const char *fallback)
+ZelvoTextEdit *CertificatePasswordDialog::addField(const char *objectName, const char *promptId, const char *fallback)
 {
     auto *field = new ZelvoTextEdit;
     field->setObjectName(QString::fromLatin1(objectName));

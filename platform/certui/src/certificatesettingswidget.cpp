@@ -95,8 +95,7 @@ void CertificateSettingsWidget::build(const QStringList &purposes, bool withPref
         m_chooser->addItem(uiText("lgd_certman_noaction", "No action"));
         m_chooser->addItem(uiText("lgd_certman_notifyonly", "Notify only"));
         m_chooser->addItem(uiText("lgd_certman_passwordprompt", "Password prompt"));
-        m_chooser->setCurrentIndex(preference >= 0 && preference <= passwordPrompt ? preference
-                                                                                   : passwordPrompt);
+        m_chooser->setCurrentIndex(preference >= 0 && preference <= passwordPrompt ? preference : passwordPrompt);
         column->addItem(m_chooser);
     }
     column->addStretch(1);

@@ -51,8 +51,8 @@ public:
     CertificatesList *q;
     QPointer<QAbstractItemModel> model;
     QItemSelectionModel *selection;
-    QHash<int, CertificateItemWidget *> shown;  // row -> its widget, rows on screen only
-    QVector<CertificateItemWidget *> spare;     // hidden, for rows coming on screen
+    QHash<int, CertificateItemWidget *> shown; // row -> its widget, rows on screen only
+    QVector<CertificateItemWidget *> spare; // hidden, for rows coming on screen
     qreal measuredHeight = 0;
     qreal measuredWidth = -1;
     bool refreshQueued = false;
@@ -168,10 +168,13 @@ void CertificatesListPrivate::queueRefresh()
     if (refreshQueued)
         return;
     refreshQueued = true;
-    QMetaObject::invokeMethod(q, [this] {
-        if (refreshQueued)
-            refresh();
-    }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        q,
+        [this] {
+            if (refreshQueued)
+                refresh();
+        },
+        Qt::QueuedConnection);
 }
 
 void CertificatesListPrivate::structureChanged()

@@ -14,9 +14,9 @@ struct FileContents {
 
 // How reading a file's contents ended.
 enum class ReadResult {
-    Read,      // contents filled (possibly empty)
+    Read, // contents filled (possibly empty)
     Cancelled, // the user declined to give a password
-    Failed     // the data is not of the expected format
+    Failed // the data is not of the expected format
 };
 
 #endif

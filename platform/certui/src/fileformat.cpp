@@ -37,8 +37,7 @@ CertificateFile::Format forName(const QString &path)
         return CertificateFile::Pkcs12Format;
     if (extension == QLatin1String("der"))
         return CertificateFile::DerFormat;
-    if (extension == QLatin1String("pem") || extension == QLatin1String("crt")
-        || extension == QLatin1String("cer"))
+    if (extension == QLatin1String("pem") || extension == QLatin1String("crt") || extension == QLatin1String("cer"))
         return CertificateFile::PemFormat;
     return CertificateFile::UnknownFormat;
 }
@@ -50,15 +49,13 @@ CertificateFile::Format detect(const QByteArray &content, CertificateFile::Forma
         // A file the user named, whatever its name.
         if (PemContents::looksLikePem(content))
             return CertificateFile::PemFormat;
-        return Pkcs12Contents::isPkcs12(content) ? CertificateFile::Pkcs12Format
-                                                 : CertificateFile::DerFormat;
+        return Pkcs12Contents::isPkcs12(content) ? CertificateFile::Pkcs12Format : CertificateFile::DerFormat;
     case CertificateFile::Pkcs12Format:
         return CertificateFile::Pkcs12Format;
     default:
         // .crt and .cer files come in both encodings, and so do some .der and
         // .pem files in the wild: the content decides.
-        return PemContents::looksLikePem(content) ? CertificateFile::PemFormat
-                                                  : CertificateFile::DerFormat;
+        return PemContents::looksLikePem(content) ? CertificateFile::PemFormat : CertificateFile::DerFormat;
     }
 }
 
@@ -76,8 +73,8 @@ bool holdsCertificate(const QByteArray &content, CertificateFile::Format byName)
     }
 }
 
-ReadResult read(const QByteArray &content, CertificateFile::Format format,
-                FileContents &contents, PasswordSource *passwords)
+ReadResult read(const QByteArray &content, CertificateFile::Format format, FileContents &contents,
+                PasswordSource *passwords)
 {
     switch (format) {
     case CertificateFile::PemFormat:

@@ -30,8 +30,8 @@ CertificateFile::Format detect(const QByteArray &content, CertificateFile::Forma
 bool holdsCertificate(const QByteArray &content, CertificateFile::Format byName);
 
 // Reads content of a detected format.
-ReadResult read(const QByteArray &content, CertificateFile::Format format,
-                FileContents &contents, PasswordSource *passwords);
+ReadResult read(const QByteArray &content, CertificateFile::Format format, FileContents &contents,
+                PasswordSource *passwords);
 
 } // namespace FileFormat
 

@@ -13,14 +13,16 @@ namespace {
 class DialogSource : public PasswordSource
 {
 public:
-    explicit DialogSource(const QString &fileName) : m_fileName(fileName) {}
+    explicit DialogSource(const QString &fileName)
+        : m_fileName(fileName)
+    {
+    }
     ~DialogSource() override { delete m_dialog.data(); }
 
     bool ask(QString &password) override
     {
         if (!m_dialog)
-            m_dialog = new CertificatePasswordDialog(CertificatePasswordDialog::CurrentPassword,
-                                                     m_fileName,
+            m_dialog = new CertificatePasswordDialog(CertificatePasswordDialog::CurrentPassword, m_fileName,
                                                      CertificatePasswordDialog::ProtectedLabel);
         if (!m_dialog->exec())
             return false;

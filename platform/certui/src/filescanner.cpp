@@ -29,8 +29,7 @@ bool readSmallFile(const QByteArray &path, QByteArray &content)
     if (fd < 0)
         return false;
     struct stat info;
-    bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)
-        && info.st_size <= FileFormat::maxFileSize;
+    bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size <= FileFormat::maxFileSize;
     if (ok) {
         content.resize(int(info.st_size));
         qint64 done = 0;
@@ -57,7 +56,10 @@ bool isCertificateFile(const QByteArray &path, CertificateFile::Format byName)
 class Walk
 {
 public:
-    explicit Walk(const std::atomic<bool> &cancelled) : m_cancelled(cancelled) {}
+    explicit Walk(const std::atomic<bool> &cancelled)
+        : m_cancelled(cancelled)
+    {
+    }
 
     void given(const QString &path)
     {
@@ -67,8 +69,7 @@ public:
             return;
         if (S_ISDIR(info.st_mode))
             walk(local, info);
-        else if (S_ISREG(info.st_mode)
-                 && isCertificateFile(local, FileFormat::forName(path)))
+        else if (S_ISREG(info.st_mode) && isCertificateFile(local, FileFormat::forName(path)))
             m_found.insert(path);
     }
 
@@ -87,7 +88,7 @@ private:
     // the worker's stack.
     void walk(const QByteArray &root, const struct stat &rootInfo)
     {
-        std::vector<QByteArray> pending { root };
+        std::vector<QByteArray> pending{ root };
         m_seen.insert(FileId(rootInfo.st_dev, rootInfo.st_ino));
         while (!pending.empty() && !m_cancelled.load(std::memory_order_relaxed)) {
             const QByteArray folder = std::move(pending.back());
@@ -131,8 +132,10 @@ private:
             struct stat info;
             if (::fstatat(dirFd, name, &info, AT_SYMLINK_NOFOLLOW) != 0)
                 return;
-            type = S_ISDIR(info.st_mode) ? DT_DIR : S_ISLNK(info.st_mode) ? DT_LNK
-                : S_ISREG(info.st_mode) ? DT_REG : DT_UNKNOWN;
+            type = S_ISDIR(info.st_mode) ? DT_DIR
+                : S_ISLNK(info.st_mode)  ? DT_LNK
+                : S_ISREG(info.st_mode)  ? DT_REG
+                                         : DT_UNKNOWN;
         }
         if (type == DT_DIR) {
             if (name[0] == '.')

@@ -18,8 +18,8 @@ const int maxChainLength = 8;
 // One walk over the store looking for the issuer of one certificate.
 struct StoreSearch {
     X509 *subject = nullptr;
-    X509 *found = nullptr;        // a copy, owned by the search
-    QStringList foundDomains;     // the domains that hold it
+    X509 *found = nullptr; // a copy, owned by the search
+    QStringList foundDomains; // the domains that hold it
     bool foundShared = false;
     bool foundPrivate = false;
     QString currentDomain;
@@ -30,8 +30,7 @@ int visitCertificate(int, X509 *cert, void *user)
 {
     auto *search = static_cast<StoreSearch *>(user);
     if (!search->found) {
-        if (X509_cmp(cert, search->subject) == 0
-            || !CertificateFacts::isIssuedBy(search->subject, cert))
+        if (X509_cmp(cert, search->subject) == 0 || !CertificateFacts::isIssuedBy(search->subject, cert))
             return 0;
         search->found = X509_dup(cert);
     } else if (X509_cmp(search->found, cert) != 0) {

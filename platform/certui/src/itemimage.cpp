@@ -25,7 +25,11 @@ const quint32 maxKeyIdSize = 64;
 const quint32 maxPurposes = 64;
 const quint32 maxPurposeSize = 256;
 
-enum Flag : quint8 { FlagCa = 1, FlagHasKey = 2, FlagStored = 4 };
+enum Flag : quint8 {
+    FlagCa = 1,
+    FlagHasKey = 2,
+    FlagStored = 4
+};
 const quint8 knownFlags = FlagCa | FlagHasKey | FlagStored;
 
 class Writer
@@ -59,7 +63,10 @@ public:
 class Reader
 {
 public:
-    explicit Reader(const QByteArray &data) : m_data(data) {}
+    explicit Reader(const QByteArray &data)
+        : m_data(data)
+    {
+    }
 
     bool atEnd() const { return m_pos == m_data.size(); }
 
@@ -198,17 +205,15 @@ bool parseFields(const QByteArray &data, Fields &fields)
     }
     quint32 count = 0;
     bool ok = in.block(maxCertSize, fields.certDer) && !fields.certDer.isEmpty()
-        && in.text(maxNameSize, fields.commonName) && in.text(maxKeyIdSize, fields.keyId)
-        && in.u32(count) && count <= maxPurposes;
+        && in.text(maxNameSize, fields.commonName) && in.text(maxKeyIdSize, fields.keyId) && in.u32(count)
+        && count <= maxPurposes;
     for (quint32 i = 0; ok && i < count; ++i) {
         QString purpose;
         ok = in.text(maxPurposeSize, purpose);
         fields.purposes << purpose;
     }
-    ok = ok && in.i32(fields.itemType) && in.i32(fields.userDomains)
-        && in.i32(fields.authPreference) && in.u8(fields.flags)
-        && (fields.flags & ~knownFlags) == 0 && in.block(maxKeySize, fields.keyDer)
-        && in.atEnd()
+    ok = ok && in.i32(fields.itemType) && in.i32(fields.userDomains) && in.i32(fields.authPreference)
+        && in.u8(fields.flags) && (fields.flags & ~knownFlags) == 0 && in.block(maxKeySize, fields.keyDer) && in.atEnd()
         && (fields.keyDer.isEmpty() || (fields.flags & FlagHasKey));
     if (!ok)
         PLATFORM_LOG_ERROR("Deserialize: malformed or truncated image");
@@ -251,8 +256,7 @@ bool write(const CertificateItem &item, QByteArray &out)
     w.i32(item.itemType);
     w.i32(item.userDomains);
     w.i32(item.authPreference);
-    w.u8(quint8((item.isCA ? FlagCa : 0) | (item.hasKey ? FlagHasKey : 0)
-                | (item.stored ? FlagStored : 0)));
+    w.u8(quint8((item.isCA ? FlagCa : 0) | (item.hasKey ? FlagHasKey : 0) | (item.stored ? FlagStored : 0)));
     w.block(keyDer);
     out = w.bytes;
     return true;

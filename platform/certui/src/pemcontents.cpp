@@ -1,7 +1,7 @@
 #include "pemcontents.h"
 
-#include "platformlog.h"
 #include "passwordsource.h"
+#include "platformlog.h"
 
 #include <cstring>
 
@@ -80,8 +80,7 @@ EVP_PKEY *decodeKey(const PemBlock &block, PasswordRequest &request)
 // One key block: plain keys decode at once; encrypted ones take the password
 // that opened an earlier key, then what the user gives, until it fits or the
 // user gives up.
-ReadResult readKey(const PemBlock &block, PasswordRequest &request, PasswordSource *passwords,
-                   FileContents &contents)
+ReadResult readKey(const PemBlock &block, PasswordRequest &request, PasswordSource *passwords, FileContents &contents)
 {
     bool enteredForThisKey = false;
     for (;;) {

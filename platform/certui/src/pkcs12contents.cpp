@@ -1,7 +1,7 @@
 #include "pkcs12contents.h"
 
-#include "platformlog.h"
 #include "passwordsource.h"
+#include "platformlog.h"
 
 #include <openssl/err.h>
 #include <openssl/pkcs12.h>
@@ -50,7 +50,11 @@ bool unpack(PKCS12 *archive, const char *password, FileContents &contents)
 // True when the password opens the archive. With an integrity MAC the
 // password is checked against it, so that an archive that is merely damaged
 // is not taken for a wrong password.
-enum class Attempt { Opened, WrongPassword, Unreadable };
+enum class Attempt {
+    Opened,
+    WrongPassword,
+    Unreadable
+};
 
 Attempt open(PKCS12 *archive, const char *password, FileContents &contents)
 {

@@ -6,8 +6,8 @@
 // store domains and tokens; the widgets here need only the purpose ids
 // (the domain prefixes) and their names.
 struct Purpose {
-    const char *prefix;   // "ssl", "wifi", ...: the id in purpose lists
-    const char *labelId;  // logical id of the name shown
+    const char *prefix; // "ssl", "wifi", ...: the id in purpose lists
+    const char *labelId; // logical id of the name shown
     const char *fallback; // the name when no catalog knows the id
 };
 

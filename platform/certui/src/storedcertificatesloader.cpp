@@ -22,9 +22,9 @@
 // A share of the listed certificates, parsed in a worker thread. Whoever
 // holds it last frees what nobody took.
 struct ParseSlice {
-    QStringList texts;                         // Base64 DER, as listed
-    QList<QStringList> purposes;               // per text
-    std::vector<StoredCertificate> parsed;     // per text; null item: no certificate
+    QStringList texts; // Base64 DER, as listed
+    QList<QStringList> purposes; // per text
+    std::vector<StoredCertificate> parsed; // per text; null item: no certificate
 
     void parse();
 };
@@ -116,8 +116,8 @@ void ParseSlice::parse()
 
 StoredCertificatesLoader::StoredCertificatesLoader(const QDBusConnection &bus, QObject *parent)
     : QObject(parent)
-    , m_client(new TrustkeepClient(QLatin1String(TrustkeepService::name), QLatin1String(TrustkeepService::path),
-                                   bus, this))
+    , m_client(
+          new TrustkeepClient(QLatin1String(TrustkeepService::name), QLatin1String(TrustkeepService::path), bus, this))
     , m_pendingSlices(0)
     , m_pendingKeyCalls(0)
 {
@@ -125,15 +125,15 @@ StoredCertificatesLoader::StoredCertificatesLoader(const QDBusConnection &bus, Q
 
 StoredCertificatesLoader::~StoredCertificatesLoader() = default;
 
-template <typename Handler>
-void StoredCertificatesLoader::whenAnswered(const QDBusPendingCall &call, Handler handler)
+template <typename Handler> void StoredCertificatesLoader::whenAnswered(const QDBusPendingCall &call, Handler handler)
 {
     auto *watcher = new QDBusPendingCallWatcher(call, this);
     if (watcher->isFinished()) {
         // A call that could not even be sent (no bus) is answered at once,
         // and its watcher may never say so: take the answer from the event
         // loop, as any other.
-        QMetaObject::invokeMethod(this, [watcher, handler] { handler(watcher); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [watcher, handler] { handler(watcher); }, Qt::QueuedConnection);
         return;
     }
     connect(watcher, &QDBusPendingCallWatcher::finished, this, handler);
@@ -156,7 +156,7 @@ void StoredCertificatesLoader::listed(QDBusPendingCallWatcher *call)
     const QDBusPendingReply<QVariantMap> reply = *call;
     if (reply.isError()) {
         PLATFORM_LOG_ERROR("%s: no certificates from the service: %s: %s", "populate",
-                         qUtf8Printable(reply.error().name()), qUtf8Printable(reply.error().message()));
+                           qUtf8Printable(reply.error().name()), qUtf8Printable(reply.error().message()));
         emit finished();
         return;
     }
@@ -183,7 +183,7 @@ void StoredCertificatesLoader::sliceParsed(const std::shared_ptr<ParseSlice> &sl
         const QStringList &listedUnder = slice->purposes.at(i);
         if (!parsed.item) {
             PLATFORM_LOG_ERROR("%s: left out an entry of %s that is no certificate", "populate",
-                             qUtf8Printable(listedUnder.join(QLatin1Char(' '))));
+                               qUtf8Printable(listedUnder.join(QLatin1Char(' '))));
             continue;
         }
         CertificateItem &item = *parsed.item;
@@ -217,7 +217,7 @@ void StoredCertificatesLoader::keyDataAnswered(size_t index, QDBusPendingCallWat
     if (reply.isError()) {
         // The certificate is still listed; only its key facts are unknown.
         PLATFORM_LOG_ERROR("%s: no key data for %s: %s", "populate", qUtf8Printable(item.keyId),
-                         qUtf8Printable(reply.error().message()));
+                           qUtf8Printable(reply.error().message()));
     } else {
         // The service answers the key's preference, or -1 when it keeps no
         // key for the certificate. A recorded value above 2 is handed out

@@ -43,8 +43,7 @@ signals:
     void finished();
 
 private:
-    template <typename Handler>
-    void whenAnswered(const QDBusPendingCall &call, Handler handler);
+    template <typename Handler> void whenAnswered(const QDBusPendingCall &call, Handler handler);
     void listed(QDBusPendingCallWatcher *call);
     void sliceParsed(const std::shared_ptr<ParseSlice> &slice);
     void askKeyData(size_t index);

@@ -13,8 +13,7 @@ const char userSuffix[] = "-user";
 bool isSharedName(const QString &name)
 {
     static const QStringList shared{ QStringLiteral("common"), QStringLiteral("common-ca"),
-                                     QStringLiteral("common-codesigning"),
-                                     QStringLiteral("common-codesigning-ca") };
+                                     QStringLiteral("common-codesigning"), QStringLiteral("common-codesigning-ca") };
     return shared.contains(name);
 }
 

@@ -29,13 +29,15 @@ public:
             && QSqlQuery(db).exec(QStringLiteral(
                 "CREATE TABLE IF NOT EXISTS certificates (id integer PRIMARY KEY, subject_cn varchar NOT NULL, "
                 "installed boolean, trust_type tinyint DEFAULT 0, trust_ends datetime, der_dump)"))
-            && QSqlQuery(db).exec(QStringLiteral(
-                "CREATE TABLE IF NOT EXISTS keys (id varchar PRIMARY KEY, cn varchar NOT NULL, "
-                "auth_preference tinyint DEFAULT 2, domains varchar NOT NULL, der_dump)"));
+            && QSqlQuery(db).exec(
+                QStringLiteral("CREATE TABLE IF NOT EXISTS keys (id varchar PRIMARY KEY, cn varchar NOT NULL, "
+                               "auth_preference tinyint DEFAULT 2, domains varchar NOT NULL, der_dump)"));
     }
     ~StoredDevice()
     {
-        { QSqlDatabase::database(m_connection, false).close(); }
+        {
+            QSqlDatabase::database(m_connection, false).close();
+        }
         QSqlDatabase::removeDatabase(m_connection);
     }
 

@@ -78,8 +78,7 @@ void TestCertificateFile::pemBundleWithMatchingKey()
     // A key that matches no certificate is dropped; loading again is fresh.
     const auto stranger = Factory::makeCa(QStringLiteral("Stranger"));
     CertificateFile lonely(write(QStringLiteral("lonely.crt"),
-                                 Factory::toPem(m_ca.certificate.data())
-                                     + Factory::keyToPem(stranger.key.data())));
+                                 Factory::toPem(m_ca.certificate.data()) + Factory::keyToPem(stranger.key.data())));
     QVERIFY(lonely.load());
     QVERIFY(lonely.load());
     QCOMPARE(lonely.count(), 1);
@@ -112,7 +111,7 @@ void TestCertificateFile::pkcs12WithEmptyPassword()
     const auto chainCa = Factory::makeCa(QStringLiteral("Chain CA"));
     QList<X509Ptr> chain{ chainCa.certificate };
     CertificateFile file(write(QStringLiteral("open.pfx"), Factory::toPkcs12(m_leaf, QByteArray(), chain)));
-    QVERIFY(file.load());  // no dialog: the empty password opens it
+    QVERIFY(file.load()); // no dialog: the empty password opens it
     QCOMPARE(file.format(), CertificateFile::Pkcs12Format);
     QCOMPARE(file.count(), 2);
     CertificateItem *leaf = nullptr;
@@ -157,8 +156,7 @@ void TestCertificateFile::encryptedPemKeys()
     const auto second = Factory::makeIssued(options, m_ca);
     // Two keys under one password: asked once, the second key opens with it.
     const QByteArray pem = Factory::toPem(m_leaf.certificate.data())
-        + Factory::keyToEncryptedPem(m_leaf.key.data(), "pem-pass")
-        + Factory::toPem(second.certificate.data())
+        + Factory::keyToEncryptedPem(m_leaf.key.data(), "pem-pass") + Factory::toPem(second.certificate.data())
         + Factory::keyToEncryptedPem(second.key.data(), "pem-pass");
     const QString path = write(QStringLiteral("encrypted.pem"), pem);
     DialogAnswerer answers;

@@ -23,8 +23,7 @@ private slots:
     void repeatedPopulate();
 
 private:
-    static QStringList populate(CertificateFileModel &model, const QStringList &paths,
-                                int expectedSignals = 1);
+    static QStringList populate(CertificateFileModel &model, const QStringList &paths, int expectedSignals = 1);
     static QStringList namesOf(const CertificateFileModel &model);
 
     Factory::Issued m_ca;
@@ -51,8 +50,8 @@ QStringList TestCertificateFileModel::namesOf(const CertificateFileModel &model)
     return paths;
 }
 
-QStringList TestCertificateFileModel::populate(CertificateFileModel &model,
-                                               const QStringList &paths, int expectedSignals)
+QStringList TestCertificateFileModel::populate(CertificateFileModel &model, const QStringList &paths,
+                                               int expectedSignals)
 {
     QSignalSpy populated(&model, &CertificateFileModel::modelPopulated);
     for (int i = 0; i < expectedSignals; ++i)
@@ -63,7 +62,7 @@ QStringList TestCertificateFileModel::populate(CertificateFileModel &model,
         return QStringList(QStringLiteral("<synchronous>"));
     if (!populated.wait(60000) && populated.count() == 0)
         return QStringList(QStringLiteral("<timeout>"));
-    QTest::qWait(50);  // nothing else may follow
+    QTest::qWait(50); // nothing else may follow
     if (populated.count() != expectedSignals || model.isPopulating())
         return QStringList(QStringLiteral("<signalled %1 times>").arg(populated.count()));
     return namesOf(model);
@@ -103,17 +102,19 @@ void TestCertificateFileModel::scansAHomeFolder()
     QVERIFY(write(QStringLiteral("../outside/e.pem"), m_pem));
     QCOMPARE(::symlink(qPrintable(home), qPrintable(home + QStringLiteral("/nested/loop"))), 0);
     QCOMPARE(::symlink(qPrintable(root.resolve(QStringLiteral("/home/outside"))),
-                       qPrintable(home + QStringLiteral("/outside-link"))), 0);
+                       qPrintable(home + QStringLiteral("/outside-link"))),
+             0);
     QCOMPARE(::symlink("/nonexistent/f.pem", qPrintable(home + QStringLiteral("/dangling.pem"))), 0);
     QCOMPARE(::mkfifo(qPrintable(home + QStringLiteral("/pipe.pem")), 0600), 0);
     // A link to a certificate file counts like the file.
     QCOMPARE(::symlink(qPrintable(root.resolve(QStringLiteral("/home/outside/e.pem"))),
-                       qPrintable(home + QStringLiteral("/linked.pem"))), 0);
+                       qPrintable(home + QStringLiteral("/linked.pem"))),
+             0);
 
     CertificateFileModel model;
     const QStringList found = populate(model, QStringList(home));
     const QStringList expected{
-        home + QStringLiteral("/a.pem"), home + QStringLiteral("/archive.P12"),
+        home + QStringLiteral("/a.pem"),      home + QStringLiteral("/archive.P12"),
         home + QStringLiteral("/bundle.cer"), home + QStringLiteral("/folder.pem/inner.der"),
         home + QStringLiteral("/linked.pem"), home + QStringLiteral("/nested/deeper/b.CRT"),
     };
@@ -125,8 +126,8 @@ void TestCertificateFileModel::scansAHomeFolder()
     QVERIFY(write(QStringLiteral("../given/mycertificate"), m_pem));
     const QString given = root.resolve(QStringLiteral("/home/given/mycertificate"));
     const QStringList direct = populate(
-        model, QStringList{ QCoreApplication::applicationFilePath(), given, given,
-                            home + QStringLiteral("/notes.txt") });
+        model,
+        QStringList{ QCoreApplication::applicationFilePath(), given, given, home + QStringLiteral("/notes.txt") });
     QCOMPARE(direct, (QStringList{ given, home + QStringLiteral("/notes.txt") }));
 }
 
@@ -136,8 +137,7 @@ void TestCertificateFileModel::emptyAndMissingFolders()
     QVERIFY(root.isValid());
     CertificateFileModel model;
     QCOMPARE(populate(model, QStringList(root.home())), QStringList());
-    QCOMPARE(populate(model, QStringList(root.resolve(QStringLiteral("/missing/folder")))),
-             QStringList());
+    QCOMPARE(populate(model, QStringList(root.resolve(QStringLiteral("/missing/folder")))), QStringList());
     QCOMPARE(populate(model, QStringList()), QStringList());
     QCOMPARE(populate(model, QStringList(QString())), QStringList());
     QCOMPARE(model.rowCount(), 0);
@@ -152,8 +152,7 @@ void TestCertificateFileModel::repeatedPopulate()
     QVERIFY(Factory::writeFile(root.home() + QStringLiteral("/x.pem"), m_pem));
     CertificateFileModel model;
     // Two calls in a row: each is answered once, the rows are the last scan's.
-    QCOMPARE(populate(model, QStringList(root.home()), 2),
-             QStringList(root.home() + QStringLiteral("/x.pem")));
+    QCOMPARE(populate(model, QStringList(root.home()), 2), QStringList(root.home() + QStringLiteral("/x.pem")));
 
     // A model destroyed while it scans leaves no signal and no crash behind.
     auto *doomed = new CertificateFileModel;

@@ -25,8 +25,7 @@ static QString storeKeyId(X509 *cert)
 {
     bastra_key_id id;
     char text[BASTRA_KEY_ID_TEXT_SIZE];
-    if (bastra_certman_get_cert_key_id(cert, &id) != 0
-        || bastra_certman_key_id_to_str(&id, text, sizeof text) != 0)
+    if (bastra_certman_get_cert_key_id(cert, &id) != 0 || bastra_certman_key_id_to_str(&id, text, sizeof text) != 0)
         return QString();
     return QString::fromLatin1(text);
 }
@@ -142,8 +141,7 @@ void TestCertificateItem::negativeSerialAndOddNames()
     QVERIFY(item.setCertificate(negative.certificate.data()));
     QCOMPARE(item.commonName, options.commonName);
     QVERIFY(item.id_strings().join(QLatin1Char('\n')).contains(QStringLiteral("-3039")));
-    QCOMPARE(item.attribute(CertificateItem::DisplayStrings).toStringList().value(0),
-             options.commonName);
+    QCOMPARE(item.attribute(CertificateItem::DisplayStrings).toStringList().value(0), options.commonName);
 
     // Without a common name the organisation names the certificate.
     Factory::Options noName;
@@ -152,8 +150,7 @@ void TestCertificateItem::negativeSerialAndOddNames()
     const auto orgOnly = Factory::makeSelfSigned(noName);
     QVERIFY(item.setCertificate(orgOnly.certificate.data()));
     QVERIFY(item.commonName.isEmpty());
-    QCOMPARE(item.attribute(CertificateItem::DisplayStrings).toStringList().value(0),
-             QStringLiteral("Only Org"));
+    QCOMPARE(item.attribute(CertificateItem::DisplayStrings).toStringList().value(0), QStringLiteral("Only Org"));
 }
 
 void TestCertificateItem::attributes()
@@ -162,7 +159,7 @@ void TestCertificateItem::attributes()
     Factory::Options options;
     options.commonName = QStringLiteral("Leaf");
     const auto first = Factory::makeIssued(options, ca);
-    const auto second = Factory::makeIssued(options, ca);  // same name, other certificate
+    const auto second = Factory::makeIssued(options, ca); // same name, other certificate
 
     CertificateItem a;
     CertificateItem b;

@@ -19,9 +19,9 @@ struct Planted {
     bool isCa;
     QStringList sharedDomains;
     QStringList privateDomains;
-    bool trusted;       // a trust record of the server
-    int keyPreference;  // -1: no key record
-    bool keyShown;      // the model asks for keys of certificates in "-user" domains only
+    bool trusted; // a trust record of the server
+    int keyPreference; // -1: no key record
+    bool keyShown; // the model asks for keys of certificates in "-user" domains only
     QStringList purposes;
     int userDomains;
     int manageable;
@@ -32,7 +32,16 @@ const QList<Planted> &planted()
     static const QList<Planted> all{
         { "Root Alpha", true, { "common-ca" }, {}, false, -1, false, { "common-ca" }, 0, 0 },
         { "Code Root", true, { "codesigning" }, {}, false, -1, false, { "common-codesigning-ca" }, 0, 0 },
-        { "Own Root", true, { "common-ca" }, { "ssl-ca", "wifi-ca" }, false, 1, false, { "common-ca", "ssl", "wifi" }, 0, 1 },
+        { "Own Root",
+          true,
+          { "common-ca" },
+          { "ssl-ca", "wifi-ca" },
+          false,
+          1,
+          false,
+          { "common-ca", "ssl", "wifi" },
+          0,
+          1 },
         { "mail user", false, {}, { "smime-user" }, false, -1, false, { "smime" }, 1, 1 },
         { "wifi user", false, {}, { "ssl-user", "wifi-user" }, false, 0, true, { "ssl", "wifi" }, 1, 1 },
         { "signer", false, {}, { "codesign-user" }, false, 2, true, { "codesign" }, 1, 1 },
@@ -92,7 +101,8 @@ void TestCertificatesModel::initTestCase()
     for (const Planted &p : planted()) {
         CertificateFactory::Options options;
         options.commonName = p.name;
-        IssuedCertificate made = p.isCa ? CertificateFactory::makeCa(p.name) : CertificateFactory::makeSelfSigned(options);
+        IssuedCertificate made =
+            p.isCa ? CertificateFactory::makeCa(p.name) : CertificateFactory::makeSelfSigned(options);
         X509 *cert = made.certificate.data();
         for (const QString &domain : p.sharedDomains)
             QVERIFY(m_device->root.addSharedCertificate(domain, cert));
@@ -147,9 +157,9 @@ void TestCertificatesModel::rowPerCertificateWithItsFacts()
     QCOMPARE(row.data(CertificatesModel::IdentityRole), item->attribute(CertificateItem::Identity));
     QCOMPARE(row.data(CertificatesModel::ManageableRole).toInt(), p.manageable);
     // The identity finds the row again, as the list page looks items up.
-    const QModelIndexList found = m_model->match(m_model->index(0, 0), CertificatesModel::IdentityRole,
-                                                 item->attribute(CertificateItem::Identity), 1,
-                                                 Qt::MatchStartsWith | Qt::MatchWrap);
+    const QModelIndexList found =
+        m_model->match(m_model->index(0, 0), CertificatesModel::IdentityRole,
+                       item->attribute(CertificateItem::Identity), 1, Qt::MatchStartsWith | Qt::MatchWrap);
     QCOMPARE(found, QModelIndexList{ row });
 }
 
@@ -157,19 +167,18 @@ void TestCertificatesModel::filterShowsOneKindSorted_data()
 {
     QTest::addColumn<QList<int>>("choices");
     QTest::addColumn<QStringList>("shown");
-    const QStringList all{ "both.example", "Code Root", "mail user", "notifier", "Own Root", "Root Alpha",
-                           "server.example", "signer", "Twin", "twin", "wifi user" };
+    const QStringList all{ "both.example",   "Code Root", "mail user", "notifier", "Own Root", "Root Alpha",
+                           "server.example", "signer",    "Twin",      "twin",     "wifi user" };
     QTest::newRow("none chosen yet") << QList<int>{} << all;
     QTest::newRow("all") << QList<int>{ AllCertificates } << all;
-    QTest::newRow("roots") << QList<int>{ RootCertificates }
-                           << QStringList{ "Code Root", "Own Root", "Root Alpha" };
-    QTest::newRow("user") << QList<int>{ UserCertificates }
-                          << QStringList{ "both.example", "mail user", "notifier", "signer", "Twin", "twin", "wifi user" };
-    QTest::newRow("server") << QList<int>{ ServerCertificates }
-                            << QStringList{ "both.example", "server.example" };
+    QTest::newRow("roots") << QList<int>{ RootCertificates } << QStringList{ "Code Root", "Own Root", "Root Alpha" };
+    QTest::newRow("user") << QList<int>{ UserCertificates } << QStringList{ "both.example", "mail user", "notifier",
+                                                                            "signer",       "Twin",      "twin",
+                                                                            "wifi user" };
+    QTest::newRow("server") << QList<int>{ ServerCertificates } << QStringList{ "both.example", "server.example" };
     QTest::newRow("back to none") << QList<int>{ ServerCertificates, NoCertificateType } << all;
-    QTest::newRow("out of range ignored") << QList<int>{ RootCertificates, 5, -1 }
-                                          << QStringList{ "Code Root", "Own Root", "Root Alpha" };
+    QTest::newRow("out of range ignored")
+        << QList<int>{ RootCertificates, 5, -1 } << QStringList{ "Code Root", "Own Root", "Root Alpha" };
 }
 
 void TestCertificatesModel::filterShowsOneKindSorted()
@@ -186,7 +195,8 @@ void TestCertificatesModel::filterShowsOneKindSorted()
         names << filter.index(r, 0).data().toString();
     // "Twin" and "twin" sort as one name, then by key id.
     const int twin = shown.indexOf(QStringLiteral("Twin"));
-    if (twin >= 0 && StoredDevice::keyIdText(m_made.value(QStringLiteral("Twin")).certificate.data())
+    if (twin >= 0
+        && StoredDevice::keyIdText(m_made.value(QStringLiteral("Twin")).certificate.data())
             > StoredDevice::keyIdText(m_made.value(QStringLiteral("twin")).certificate.data()))
         shown.swapItemsAt(twin, twin + 1);
     QCOMPARE(names, shown);
@@ -256,7 +266,7 @@ void TestCertificatesModel::addingAndRemovingRows()
 
 void TestCertificatesModel::everyPopulateAnsweredOnce_data()
 {
-    QTest::addColumn<int>("bus");  // 0 the device's, 1 one without the service, 2 none at all
+    QTest::addColumn<int>("bus"); // 0 the device's, 1 one without the service, 2 none at all
     QTest::addColumn<int>("calls");
     QTest::addColumn<int>("rows");
     QTest::newRow("service, one call") << 0 << 1 << planted().size();
@@ -278,8 +288,8 @@ void TestCertificatesModel::everyPopulateAnsweredOnce()
     qputenv("TRUSTKEEP_BUILD_DIR", buildDir);
     QVERIFY(emptyBus.isRunning());
     const QDBusConnection connection = bus == 0 ? m_device->bus.connection()
-        : bus == 1                               ? emptyBus.connection()
-                                                 : QDBusConnection(QStringLiteral("no such connection"));
+        : bus == 1                              ? emptyBus.connection()
+                                                : QDBusConnection(QStringLiteral("no such connection"));
     CertificatesModel model(connection);
     // Rows from before go when the service does not answer.
     const IssuedCertificate old = CertificateFactory::makeSelfSigned(CertificateFactory::Options());

@@ -49,8 +49,7 @@ void TestItemSerialization::roundTripWithoutKey()
 {
     CertificateItem item;
     QVERIFY(item.setCertificate(m_ca.certificate.data()));
-    item.purposes = QStringList{ QStringLiteral("ssl"), QStringLiteral("wifi"),
-                                 QStringLiteral("common-ca") };
+    item.purposes = QStringList{ QStringLiteral("ssl"), QStringLiteral("wifi"), QStringLiteral("common-ca") };
     item.userDomains = 0;
     item.stored = true;
     item.authPreference = -7;
@@ -137,8 +136,7 @@ void TestItemSerialization::refusesDamagedImages()
     QVERIFY(!CertificateItem::Deserialize(target, QByteArray()));
     // Every truncation, and any trailing byte.
     for (int length = 0; length < image.size(); ++length)
-        QVERIFY2(!CertificateItem::Deserialize(target, image.left(length)),
-                 qPrintable(QString::number(length)));
+        QVERIFY2(!CertificateItem::Deserialize(target, image.left(length)), qPrintable(QString::number(length)));
     QVERIFY(!CertificateItem::Deserialize(target, image + '\0'));
 
     // Random bytes, also behind a correct header.

@@ -125,13 +125,13 @@ private:
 } // namespace WidgetTesting
 
 // Tests of widgets run in a touch application with its window.
-#define CERTUI_WIDGET_TEST_MAIN(TestObject)                                                        \
-    int main(int argc, char *argv[])                                                               \
-    {                                                                                              \
-        ZelvoApplication app(argc, argv, QStringLiteral("certui-test"));                           \
-        ZelvoApplicationWindow window;                                                             \
-        TestObject test;                                                                           \
-        return QTest::qExec(&test, argc, argv);                                                    \
+#define CERTUI_WIDGET_TEST_MAIN(TestObject)                              \
+    int main(int argc, char *argv[])                                     \
+    {                                                                    \
+        ZelvoApplication app(argc, argv, QStringLiteral("certui-test")); \
+        ZelvoApplicationWindow window;                                   \
+        TestObject test;                                                 \
+        return QTest::qExec(&test, argc, argv);                          \
     }
 
 #endif

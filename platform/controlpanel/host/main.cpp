@@ -2,9 +2,9 @@
 // can open; with "--applet NAME" it opens that applet at its main page and
 // ends when the user goes back from it.
 
+#include "platformlog.h"
 #include "plixappletdirectory.h"
 #include "plixappletloader.h"
-#include "platformlog.h"
 #include "plixpagestack.h"
 
 #include <zelvoapplication.h>
@@ -17,7 +17,11 @@
 
 namespace {
 
-enum Status { Success = 0, Failure = 1, UsageError = 2 };
+enum Status {
+    Success = 0,
+    Failure = 1,
+    UsageError = 2
+};
 
 int fail(const QString &message, int status = Failure)
 {

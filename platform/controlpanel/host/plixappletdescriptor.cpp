@@ -8,7 +8,7 @@
 namespace {
 // A descriptor is two short lines; anything this large is not one.
 const qint64 maximumDescriptorSize = 64 * 1024;
-}
+} // namespace
 
 bool PlixAppletDescriptor::isValidName(const QString &name)
 {
@@ -50,7 +50,7 @@ bool PlixAppletDescriptor::read(const QString &path, PlixAppletDescriptor *descr
         const QString value = line.mid(equals + 1).trimmed();
         QString *target = key == QLatin1String("Name") ? &name : key == QLatin1String("Plugin") ? &plugin : nullptr;
         if (!target)
-            continue;  // later keys are for later hosts
+            continue; // later keys are for later hosts
         if (!target->isEmpty()) {
             *error = QStringLiteral("%1:%2: %3 given twice").arg(path).arg(lineNumber).arg(key);
             return false;
@@ -58,9 +58,9 @@ bool PlixAppletDescriptor::read(const QString &path, PlixAppletDescriptor *descr
         *target = value;
     }
     if (!isValidName(name)) {
-        *error = name.isEmpty() ? QStringLiteral("%1: no Name").arg(path)
-                                : QStringLiteral("%1: the name \"%2\" may only hold letters, digits, '_', '-' and '.'")
-                                      .arg(path, name);
+        *error = name.isEmpty()
+            ? QStringLiteral("%1: no Name").arg(path)
+            : QStringLiteral("%1: the name \"%2\" may only hold letters, digits, '_', '-' and '.'").arg(path, name);
         return false;
     }
     if (plugin.isEmpty()) {

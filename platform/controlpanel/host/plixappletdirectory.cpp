@@ -31,7 +31,8 @@ QList<PlixAppletDescriptor> PlixAppletDirectory::applets() const
     QSet<QString> names;
     for (const QString &folder : m_folders) {
         const QDir dir(folder);
-        const QStringList files = dir.entryList({QStringLiteral("*.applet")}, QDir::Files | QDir::Readable, QDir::Name);
+        const QStringList files =
+            dir.entryList({ QStringLiteral("*.applet") }, QDir::Files | QDir::Readable, QDir::Name);
         for (const QString &file : files) {
             PlixAppletDescriptor descriptor;
             QString error;
@@ -41,7 +42,7 @@ QList<PlixAppletDescriptor> PlixAppletDirectory::applets() const
             }
             if (names.contains(descriptor.name)) {
                 PLATFORM_LOG_ERROR("skipping applet descriptor %s: an earlier one already names \"%s\"",
-                               qPrintable(descriptor.descriptorPath), qPrintable(descriptor.name));
+                                   qPrintable(descriptor.descriptorPath), qPrintable(descriptor.name));
                 continue;
             }
             names.insert(descriptor.name);

@@ -13,7 +13,7 @@
 class PlixAppletDirectory
 {
 public:
-    static const char *const pathVariable;  // "PLIXCONTROLPANEL_APPLET_PATH"
+    static const char *const pathVariable; // "PLIXCONTROLPANEL_APPLET_PATH"
 
     static QStringList searchFolders();
 

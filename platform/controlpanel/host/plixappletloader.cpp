@@ -12,7 +12,7 @@ QString versionText(int version)
 {
     return QStringLiteral("%1.%2.%3").arg((version >> 16) & 0xff).arg((version >> 8) & 0xff).arg(version & 0xff);
 }
-}
+} // namespace
 
 PlixAppletLoader::PlixAppletLoader(const PlixAppletDescriptor &descriptor)
     : m_descriptor(descriptor)
@@ -34,14 +34,16 @@ QString PlixAppletLoader::incompatibility(const QJsonObject &metaData)
         return QStringLiteral("it is not a Qt plug-in (no plug-in metadata)");
     const QString iid = metaData.value(QLatin1String("IID")).toString();
     if (iid != QLatin1String(PlixAppletIf_iid))
-        return QStringLiteral("it is built for the interface \"%1\", not \"%2\"").arg(iid, QLatin1String(PlixAppletIf_iid));
+        return QStringLiteral("it is built for the interface \"%1\", not \"%2\"")
+            .arg(iid, QLatin1String(PlixAppletIf_iid));
     // Qt loads plug-ins of its own major version built with the same or an
     // older minor version.
     const int version = metaData.value(QLatin1String("version")).toInt(-1);
     if (version < 0 || (version & 0xff0000) != (QT_VERSION & 0xff0000) || (version & 0xff00) > (QT_VERSION & 0xff00))
         return QStringLiteral("it is built with Qt %1, which this control panel (Qt %2) cannot host")
             .arg(version < 0 ? QStringLiteral("(unknown)") : versionText(version), QLatin1String(qVersion()));
-    const QJsonValue declared = metaData.value(QLatin1String("MetaData")).toObject().value(QLatin1String("interfaceVersion"));
+    const QJsonValue declared =
+        metaData.value(QLatin1String("MetaData")).toObject().value(QLatin1String("interfaceVersion"));
     if (!declared.isUndefined() && declared.toInt(-1) != appletInterfaceVersion)
         return QStringLiteral("it declares interface version %1, not %2")
             .arg(declared.isDouble() ? QString::number(declared.toDouble()) : QStringLiteral("(not a number)"))
@@ -61,7 +63,8 @@ PlixAppletIf *PlixAppletLoader::load()
         return fail(QStringLiteral("Qt could not load it: %1").arg(m_loader.errorString()));
     auto *applet = qobject_cast<PlixAppletIf *>(object);
     if (!applet)
-        return fail(QStringLiteral("its object %1 does not implement PlixAppletIf").arg(QLatin1String(object->metaObject()->className())));
+        return fail(QStringLiteral("its object %1 does not implement PlixAppletIf")
+                        .arg(QLatin1String(object->metaObject()->className())));
     return applet;
 }
 
@@ -77,7 +80,8 @@ QString PlixAppletLoader::errorString() const
 
 PlixAppletIf *PlixAppletLoader::fail(const QString &reason)
 {
-    m_error = QStringLiteral("cannot load the applet \"%1\" (%2): %3").arg(m_descriptor.name, m_descriptor.pluginPath, reason);
+    m_error = QStringLiteral("cannot load the applet \"%1\" (%2): %3")
+                  .arg(m_descriptor.name, m_descriptor.pluginPath, reason);
     PLATFORM_LOG_ERROR("%s", qPrintable(m_error));
     return nullptr;
 }

@@ -21,7 +21,7 @@ public:
     ~PlixPageFrame() override;
 
     int number() const;
-    PlixStylableWidget *page() const;  // null once the page was deleted
+    PlixStylableWidget *page() const; // null once the page was deleted
     // Whether this frame was given that page (also while it is being deleted).
     bool holds(const QObject *page) const;
     // Takes the page over in place of the current one, which is deleted.

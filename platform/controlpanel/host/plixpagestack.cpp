@@ -82,9 +82,8 @@ bool PlixPageStack::showPage(int widgetId, int referer)
     page->setReferer(referer);
     auto *frame = new PlixPageFrame(widgetId, page);
     QPointer<PlixStylableWidget> guarded(page);
-    connect(page, &PlixStylableWidget::widgetChangeRequested, this, [this, widgetId](int next) {
-        showPage(next, widgetId);
-    });
+    connect(page, &PlixStylableWidget::widgetChangeRequested, this,
+            [this, widgetId](int next) { showPage(next, widgetId); });
     connect(page, &PlixStylableWidget::closeRequested, this, [this, guarded]() { closePage(guarded); });
     connect(page, &PlixStylableWidget::progressIndicatorVisibilityChanged, this, [this, guarded](bool visible) {
         if (guarded && guarded == topPage())
@@ -108,7 +107,7 @@ void PlixPageStack::back()
         return;
     if (PlixStylableWidget *page = frame->page()) {
         if (!page->back())
-            return;  // the page stays open
+            return; // the page stays open
     }
     // back() may have changed the stack itself.
     if (!frame || frame != topFrame())
@@ -134,7 +133,7 @@ void PlixPageStack::pageDestroyed(QObject *page)
     if (index < 0)
         return;
     PLATFORM_LOG_ERROR("page %d was deleted while on display; the control panel drops it",
-                   m_frames.at(index)->number());
+                       m_frames.at(index)->number());
     const bool wasTop = index == m_frames.size() - 1;
     pop(m_frames.at(index));
     if (wasTop)

@@ -32,7 +32,7 @@ public:
     bool open();
 
     int depth() const;
-    QList<int> pageNumbers() const;  // bottom to top
+    QList<int> pageNumbers() const; // bottom to top
     PlixStylableWidget *topPage() const;
     PlixPageFrame *topFrame() const;
 

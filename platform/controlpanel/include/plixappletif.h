@@ -39,12 +39,12 @@ public:
     // What the control panel shows for the applet in its own list; the
     // caller owns the brief.
     virtual PlixBrief *constructBrief(int partId = 0) = 0;
-    virtual int partID(const QString &partName);  // 0
-    virtual int interfaceVersion();                // 10
+    virtual int partID(const QString &partName); // 0
+    virtual int interfaceVersion(); // 10
     // Builds page widgetId (0 is the applet's main page), or null when it
     // cannot; the caller owns the page.
     virtual PlixStylableWidget *constructStylableWidget(int widgetId) = 0;
-    virtual QGraphicsWidget *constructSheet(int sheetId);  // null
+    virtual QGraphicsWidget *constructSheet(int sheetId); // null
 };
 
 Q_DECLARE_INTERFACE(PlixAppletIf, PlixAppletIf_iid)

@@ -15,7 +15,10 @@ class PLIXCONTROLPANEL_EXPORT PlixBrief : public QObject
     Q_OBJECT
 
 public:
-    enum WidgetType { Label = 0, Toggle = 1 };
+    enum WidgetType {
+        Label = 0,
+        Toggle = 1
+    };
     Q_ENUM(WidgetType)
 
     explicit PlixBrief(QObject *parent = nullptr);

@@ -13,7 +13,7 @@ ZelvoAction *menuAction(const QString &text, const QString &objectName, QObject 
     action->setLocation(ZelvoAction::ApplicationMenuLocation);
     return action;
 }
-}
+} // namespace
 
 SampleApplet::SampleApplet()
     : m_initCount(0)

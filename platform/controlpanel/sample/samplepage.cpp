@@ -19,7 +19,8 @@ SamplePage::SamplePage(int number, QGraphicsItem *parent)
     layout->addItem(label);
     setLayout(layout);
     addButton(QStringLiteral("Next page"), QStringLiteral("sampleNextButton"), &SamplePage::openNext);
-    addButton(QStringLiteral("A page that is missing"), QStringLiteral("sampleMissingButton"), &SamplePage::openMissing);
+    addButton(QStringLiteral("A page that is missing"), QStringLiteral("sampleMissingButton"),
+              &SamplePage::openMissing);
     addButton(QStringLiteral("Busy"), QStringLiteral("sampleBusyButton"), &SamplePage::toggleBusy);
     addButton(QStringLiteral("Message"), QStringLiteral("sampleMessageButton"), &SamplePage::showMessage);
     addButton(QStringLiteral("Close"), QStringLiteral("sampleCloseButton"), &SamplePage::close);

@@ -23,21 +23,39 @@ private slots:
 
 void tst_PlixAppletLoading::descriptorRules_data()
 {
-    QTest::addColumn<QByteArray>("content");  // null: a folder in place of the file
-    QTest::addColumn<QString>("name");        // empty: refused
-    QTest::addColumn<QString>("plugin");      // relative to the descriptor's folder
+    QTest::addColumn<QByteArray>("content"); // null: a folder in place of the file
+    QTest::addColumn<QString>("name"); // empty: refused
+    QTest::addColumn<QString>("plugin"); // relative to the descriptor's folder
     QTest::addColumn<QString>("error");
 
-    QTest::newRow("plain") << QByteArray("Name=sample\nPlugin=libx.so\n") << "sample" << "libx.so" << "";
+    QTest::newRow("plain") << QByteArray("Name=sample\nPlugin=libx.so\n") << "sample"
+                           << "libx.so"
+                           << "";
     QTest::newRow("comments, blanks, spaces, later keys")
-        << QByteArray("# an applet\n\n  Name = a-b.c_1 \r\nIcon=x\nPlugin=sub/../liby.so") << "a-b.c_1" << "liby.so" << "";
-    QTest::newRow("no name") << QByteArray("Plugin=libx.so\n") << "" << "" << "no Name";
-    QTest::newRow("no plug-in") << QByteArray("Name=a\n") << "" << "" << "no Plugin";
-    QTest::newRow("name with a slash") << QByteArray("Name=../a\nPlugin=x\n") << "" << "" << "may only hold";
-    QTest::newRow("line without a value") << QByteArray("Name=a\nPlugin\n") << "" << "" << ":2: expected Key=Value";
-    QTest::newRow("key given twice") << QByteArray("Name=a\nName=b\nPlugin=x\n") << "" << "" << ":2: Name given twice";
-    QTest::newRow("too large") << QByteArray(70000, '#') << "" << "" << "too large";
-    QTest::newRow("folder in place of the file") << QByteArray() << "" << "" << "is not a file";
+        << QByteArray("# an applet\n\n  Name = a-b.c_1 \r\nIcon=x\nPlugin=sub/../liby.so") << "a-b.c_1"
+        << "liby.so"
+        << "";
+    QTest::newRow("no name") << QByteArray("Plugin=libx.so\n") << ""
+                             << ""
+                             << "no Name";
+    QTest::newRow("no plug-in") << QByteArray("Name=a\n") << ""
+                                << ""
+                                << "no Plugin";
+    QTest::newRow("name with a slash") << QByteArray("Name=../a\nPlugin=x\n") << ""
+                                       << ""
+                                       << "may only hold";
+    QTest::newRow("line without a value") << QByteArray("Name=a\nPlugin\n") << ""
+                                          << ""
+                                          << ":2: expected Key=Value";
+    QTest::newRow("key given twice") << QByteArray("Name=a\nName=b\nPlugin=x\n") << ""
+                                     << ""
+                                     << ":2: Name given twice";
+    QTest::newRow("too large") << QByteArray(70000, '#') << ""
+                               << ""
+                               << "too large";
+    QTest::newRow("folder in place of the file") << QByteArray() << ""
+                                                 << ""
+                                                 << "is not a file";
 }
 
 void tst_PlixAppletLoading::descriptorRules()
@@ -91,7 +109,7 @@ void tst_PlixAppletLoading::firstDescriptorOfANameWinsInSearchOrder()
     for (const PlixAppletDescriptor &applet : directory.applets())
         names << applet.name;
     QCOMPARE(names.mid(0, 2), QStringList({ "one", "two" }));
-    QVERIFY(names.contains(QStringLiteral("sample")));  // the build tree's folder comes after
+    QVERIFY(names.contains(QStringLiteral("sample"))); // the build tree's folder comes after
     PlixAppletDescriptor one;
     QVERIFY(directory.find(QStringLiteral("one"), &one));
     QCOMPARE(one.pluginPath, first.filePath("first.so"));
@@ -101,7 +119,7 @@ void tst_PlixAppletLoading::firstDescriptorOfANameWinsInSearchOrder()
 void tst_PlixAppletLoading::metadataRules_data()
 {
     QTest::addColumn<QByteArray>("metaData");
-    QTest::addColumn<QString>("refusal");  // empty: accepted
+    QTest::addColumn<QString>("refusal"); // empty: accepted
 
     const QByteArray iid = QByteArray("\"IID\":\"") + PlixAppletIf_iid + "\"";
     const QByteArray thisQt = QByteArray::number(QT_VERSION);
@@ -116,8 +134,9 @@ void tst_PlixAppletLoading::metadataRules_data()
     QTest::newRow("newer minor Qt") << ("{" + iid + ",\"version\":" + QByteArray::number(QT_VERSION + 0x100) + "}")
                                     << "which this control panel";
     QTest::newRow("no Qt version") << ("{" + iid + "}") << "Qt (unknown)";
-    QTest::newRow("interface version 9")
-        << ("{" + iid + ",\"version\":" + thisQt + ",\"MetaData\":{\"interfaceVersion\":9}}") << "interface version 9";
+    QTest::newRow("interface version 9") << ("{" + iid + ",\"version\":" + thisQt
+                                             + ",\"MetaData\":{\"interfaceVersion\":9}}")
+                                         << "interface version 9";
 }
 
 void tst_PlixAppletLoading::metadataRules()
@@ -137,14 +156,14 @@ void tst_PlixAppletLoading::pluginMakesItsAppletAgainWhenDeleted()
     PlixAppletIf *applet = loader.load();
     QVERIFY2(applet, qPrintable(loader.errorString()));
     QObject *first = loader.instance();
-    QCOMPARE(loader.instance(), first);  // one instance while it lives
+    QCOMPARE(loader.instance(), first); // one instance while it lives
     applet->init();
     QCOMPARE(first->property("initCount").toInt(), 1);
 
     delete first;
     QObject *second = loader.instance();
     QVERIFY(second);
-    QCOMPARE(second->property("initCount").toInt(), 0);  // a fresh applet
+    QCOMPARE(second->property("initCount").toInt(), 0); // a fresh applet
 }
 
 QTEST_MAIN(tst_PlixAppletLoading)

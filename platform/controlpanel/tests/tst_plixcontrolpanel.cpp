@@ -30,8 +30,7 @@ QString hostBinary()
 }
 
 // The host started with the automation socket "<folder>/%a.sock".
-struct Host
-{
+struct Host {
     QProcess process;
     ZelvoAutomationClient ui;
 
@@ -61,7 +60,9 @@ bool isRealScreenshot(const QString &path)
     for (int i = 0; i < picture.width() * picture.height(); i += 97)
         colours.insert(picture.pixel(i % picture.width(), i / picture.width()));
     if (!qEnvironmentVariableIsEmpty("TRUSTKEEP_KEEP_SCREENSHOTS"))
-        QFile::copy(path, qEnvironmentVariable("TRUSTKEEP_KEEP_SCREENSHOTS") + "/plixcontrolpanel-" + QFileInfo(path).fileName());
+        QFile::copy(path,
+                    qEnvironmentVariable("TRUSTKEEP_KEEP_SCREENSHOTS") + "/plixcontrolpanel-"
+                        + QFileInfo(path).fileName());
     return picture.size() == QSize(480, 854) && colours.size() >= 8;
 }
 
@@ -81,9 +82,9 @@ private slots:
 void tst_PlixControlPanel::commandLine_data()
 {
     QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<QString>("extraApplet");  // what the plug-in of the applet "extra" is, if any
+    QTest::addColumn<QString>("extraApplet"); // what the plug-in of the applet "extra" is, if any
     QTest::addColumn<int>("status");
-    QTest::addColumn<QString>("output");       // expected in stdout (status 0) or stderr
+    QTest::addColumn<QString>("output"); // expected in stdout (status 0) or stderr
 
     const QStringList extra = { "--applet", "extra" };
     QTest::newRow("alone it lists the applets")
@@ -113,8 +114,10 @@ void tst_PlixControlPanel::commandLine()
         if (extraApplet == QLatin1String("text"))
             QVERIFY(QFile(plugin).open(QIODevice::WriteOnly));
         else if (extraApplet != QLatin1String("missing"))
-            QVERIFY(alteredSamplePlugin(plugin, extraApplet == QLatin1String("newer Qt") ? QByteArray(PlixAppletIf_iid)
-                                                    : QByteArray("com.tavelo.zelvo.core.PlixAppletIf/9.0"),
+            QVERIFY(alteredSamplePlugin(plugin,
+                                        extraApplet == QLatin1String("newer Qt")
+                                            ? QByteArray(PlixAppletIf_iid)
+                                            : QByteArray("com.tavelo.zelvo.core.PlixAppletIf/9.0"),
                                         extraApplet == QLatin1String("newer Qt") ? 99 : -1));
         QFile descriptor(dir.filePath(QStringLiteral("extra.applet")));
         QVERIFY(descriptor.open(QIODevice::WriteOnly) && descriptor.write("Name=extra\nPlugin=libextra.so\n") > 0);
@@ -146,7 +149,7 @@ void tst_PlixControlPanel::sampleRunsHeadlessUnderAutomation()
     QVERIFY(host.ui.waitFor(QStringLiteral("sampleOpenAction"), uiWaitMs));
     QVERIFY(host.ui.screenshot(dir.filePath("menu.png")));
     QVERIFY(isRealScreenshot(dir.filePath("menu.png")));
-    QVERIFY(host.ui.back());  // closes the menu
+    QVERIFY(host.ui.back()); // closes the menu
 
     // Tapped by name through automation, the action opens page 1.
     QVERIFY2(host.ui.click(QStringLiteral("sampleOpenAction")), qPrintable(host.ui.lastError()));
@@ -187,9 +190,11 @@ void tst_PlixControlPanel::hostAndServiceAnswerOnTheirOwnSockets()
     CertificateFactory::Options options;
     options.commonName = QStringLiteral("two-sockets.example");
     const auto server = CertificateFactory::makeSelfSigned(options);
-    TrustkeepClient client(QLatin1String(TrustkeepService::name), QLatin1String(TrustkeepService::path), bus.connection());
+    TrustkeepClient client(QLatin1String(TrustkeepService::name), QLatin1String(TrustkeepService::path),
+                           bus.connection());
     client.setTimeout(120000);
-    QDBusPendingCall call = client.CheckCertificate(QString::fromLatin1(CertificateFactory::toDer(server.certificate.data()).toBase64()));
+    QDBusPendingCall call =
+        client.CheckCertificate(QString::fromLatin1(CertificateFactory::toDer(server.certificate.data()).toBase64()));
 
     ZelvoAutomationClient serviceUi(dir.filePath(QStringLiteral("trustkeep_dbus.sock")));
     QVERIFY(serviceUi.connectToServer());

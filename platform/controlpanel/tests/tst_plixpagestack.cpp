@@ -18,12 +18,11 @@
 namespace {
 
 // Loader, window and stack in the order they must go: pages, window, plug-in.
-struct Panel
-{
-    PlixAppletLoader loader{sampleDescriptor()};
+struct Panel {
+    PlixAppletLoader loader{ sampleDescriptor() };
     ZelvoApplicationWindow window;
     PlixAppletIf *applet = loader.load();
-    std::unique_ptr<PlixPageStack> stack{applet ? new PlixPageStack(applet, &window) : nullptr};
+    std::unique_ptr<PlixPageStack> stack{ applet ? new PlixPageStack(applet, &window) : nullptr };
 
     ~Panel()
     {
@@ -90,20 +89,59 @@ void tst_PlixPageStack::pageNumbersBackTitleAndMenu_data()
     QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("menu");
 
-    QTest::newRow("main page") << "" << "0" << "Sample" << "sampleOpenAction";
-    QTest::newRow("page 1 over it") << "1" << "0,1" << "Sample page 1" << "sampleBannerAction";
-    QTest::newRow("page 2 has no menu") << "1 2" << "0,1,2" << "Sample page 2" << "";
-    QTest::newRow("a page asks for itself again") << "1 1" << "0,1,1" << "Sample page 1" << "sampleBannerAction";
-    QTest::newRow("null page pushes nothing") << "1 99" << "0,1" << "Sample page 1" << "sampleBannerAction";
-    QTest::newRow("negative page pushes nothing") << "-1" << "0" << "Sample" << "sampleOpenAction";
+    QTest::newRow("main page") << ""
+                               << "0"
+                               << "Sample"
+                               << "sampleOpenAction";
+    QTest::newRow("page 1 over it") << "1"
+                                    << "0,1"
+                                    << "Sample page 1"
+                                    << "sampleBannerAction";
+    QTest::newRow("page 2 has no menu") << "1 2"
+                                        << "0,1,2"
+                                        << "Sample page 2"
+                                        << "";
+    QTest::newRow("a page asks for itself again") << "1 1"
+                                                  << "0,1,1"
+                                                  << "Sample page 1"
+                                                  << "sampleBannerAction";
+    QTest::newRow("null page pushes nothing") << "1 99"
+                                              << "0,1"
+                                              << "Sample page 1"
+                                              << "sampleBannerAction";
+    QTest::newRow("negative page pushes nothing") << "-1"
+                                                  << "0"
+                                                  << "Sample"
+                                                  << "sampleOpenAction";
     // After back the applet answers for the page it built last, and is asked again.
-    QTest::newRow("back to page 1") << "1 2 back" << "0,1" << "Sample page 2" << "";
-    QTest::newRow("back to the main page asks for it again") << "1 2 back back" << "0" << "Sample" << "sampleOpenAction";
-    QTest::newRow("a page that refuses to be left") << "1 hold back" << "0,1" << "Sample page 1" << "sampleBannerAction";
-    QTest::newRow("close is back") << "1 2 close" << "0,1" << "Sample page 2" << "";
-    QTest::newRow("a held page does not close") << "1 hold close" << "0,1" << "Sample page 1" << "sampleBannerAction";
-    QTest::newRow("asking for the main page returns to it") << "1 2 3 0" << "0" << "Sample" << "sampleOpenAction";
-    QTest::newRow("back from the main page ends") << "1 back back" << "" << "" << "";
+    QTest::newRow("back to page 1") << "1 2 back"
+                                    << "0,1"
+                                    << "Sample page 2"
+                                    << "";
+    QTest::newRow("back to the main page asks for it again") << "1 2 back back"
+                                                             << "0"
+                                                             << "Sample"
+                                                             << "sampleOpenAction";
+    QTest::newRow("a page that refuses to be left") << "1 hold back"
+                                                    << "0,1"
+                                                    << "Sample page 1"
+                                                    << "sampleBannerAction";
+    QTest::newRow("close is back") << "1 2 close"
+                                   << "0,1"
+                                   << "Sample page 2"
+                                   << "";
+    QTest::newRow("a held page does not close") << "1 hold close"
+                                                << "0,1"
+                                                << "Sample page 1"
+                                                << "sampleBannerAction";
+    QTest::newRow("asking for the main page returns to it") << "1 2 3 0"
+                                                            << "0"
+                                                            << "Sample"
+                                                            << "sampleOpenAction";
+    QTest::newRow("back from the main page ends") << "1 back back"
+                                                  << ""
+                                                  << ""
+                                                  << "";
 }
 
 void tst_PlixPageStack::pageNumbersBackTitleAndMenu()
@@ -136,11 +174,11 @@ void tst_PlixPageStack::pagesLeavingTheStackAreDeletedByTheHost()
     panel.step(QStringLiteral("1"));
     panel.step(QStringLiteral("2"));
     QPointer<PlixStylableWidget> second = panel.stack->topPage();
-    QCOMPARE(second->referer(), 1);  // the page that asked for it
+    QCOMPARE(second->referer(), 1); // the page that asked for it
     panel.step(QStringLiteral("back"));
     QVERIFY(!second);
     panel.step(QStringLiteral("back"));
-    QCOMPARE(panel.stack->topPage(), main.data());  // the same main page, handed out again
+    QCOMPARE(panel.stack->topPage(), main.data()); // the same main page, handed out again
     panel.step(QStringLiteral("back"));
     QVERIFY(!main);
     QCOMPARE(panel.sample()->property("mainPageExits").toInt(), 1);

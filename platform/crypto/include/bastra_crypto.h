@@ -31,13 +31,13 @@ BASTRA_CRYPTO_API int base64_decode(const char *text, unsigned char **out);
 /* Encrypts data for the holders of a credential token ("package::Name").
  * 0 on success with *out (release with bastra_crypto_free) and *out_length;
  * non-zero (an errno value) when the token is refused or encryption fails. */
-BASTRA_CRYPTO_API int bastra_crypto_encrypt(const void *data, size_t length, const char *token,
-                          unsigned char **out, size_t *out_length);
+BASTRA_CRYPTO_API int bastra_crypto_encrypt(const void *data, size_t length, const char *token, unsigned char **out,
+                                            size_t *out_length);
 
 /* The reverse of bastra_crypto_encrypt, for holders of the token. Fails on
  * tampered data and on data encrypted for another token. */
-BASTRA_CRYPTO_API int bastra_crypto_decrypt(const void *data, size_t length, const char *token,
-                          unsigned char **out, size_t *out_length);
+BASTRA_CRYPTO_API int bastra_crypto_decrypt(const void *data, size_t length, const char *token, unsigned char **out,
+                                            size_t *out_length);
 
 /* Whether text has the form of a credential token: "package::Name", printable
  * ASCII without blanks, at most 255 characters. 1 when it has, else 0. */

@@ -106,7 +106,6 @@ private slots:
         QCOMPARE(out, static_cast<unsigned char *>(nullptr));
         QVERIFY(std::strlen(bastra_crypto_last_error_str()) > 0);
     }
-
 };
 
 QTEST_APPLESS_MAIN(Base64Test)

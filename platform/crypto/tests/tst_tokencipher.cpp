@@ -18,8 +18,8 @@ struct Result {
     QByteArray bytes;
 };
 
-Result run(int (*operation)(const void *, size_t, const char *, unsigned char **, size_t *),
-           const QByteArray &data, const char *tokenName)
+Result run(int (*operation)(const void *, size_t, const char *, unsigned char **, size_t *), const QByteArray &data,
+           const char *tokenName)
 {
     Result result;
     unsigned char *out = reinterpret_cast<unsigned char *>(1);
@@ -29,7 +29,7 @@ Result run(int (*operation)(const void *, size_t, const char *, unsigned char **
         result.bytes = QByteArray(reinterpret_cast<const char *>(out), int(length));
         bastra_crypto_free(out);
     } else if (out != nullptr || length != 0) {
-        result.status = -999;  // a failure must not hand out anything
+        result.status = -999; // a failure must not hand out anything
     }
     return result;
 }
@@ -89,8 +89,7 @@ private slots:
         QCOMPARE(sealed.status == 0, valid);
         if (!valid)
             QCOMPARE(sealed.status, EINVAL);
-        QCOMPARE(decrypt("anything at all, long enough to be sealed", candidate.constData()).status != EINVAL,
-                 valid);
+        QCOMPARE(decrypt("anything at all, long enough to be sealed", candidate.constData()).status != EINVAL, valid);
     }
 
     void roundTrip()

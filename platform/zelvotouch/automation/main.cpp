@@ -64,7 +64,7 @@ int main(int argc, char **argv)
         return usage(err);
 
     const QString command = args.takeFirst();
-    QJsonObject request{{QStringLiteral("cmd"), command}};
+    QJsonObject request{ { QStringLiteral("cmd"), command } };
     int replyTimeout = timeout;
     if (command == QLatin1String("widgets") || command == QLatin1String("pages") || command == QLatin1String("back")) {
         if (!args.isEmpty())

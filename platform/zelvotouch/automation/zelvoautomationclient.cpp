@@ -20,7 +20,7 @@ void letEventsRun()
     if (QCoreApplication::instance())
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
 }
-}
+} // namespace
 
 ZelvoAutomationClient::ZelvoAutomationClient(const QString &socketPath)
     : m_path(socketPath.isEmpty() ? QString::fromLocal8Bit(qgetenv("ZELVO_AUTOMATION_SOCKET")) : socketPath)
@@ -87,7 +87,7 @@ void ZelvoAutomationClient::disconnectFromServer()
 
 QJsonObject ZelvoAutomationClient::transportFailure(const QString &error)
 {
-    m_lastReply = QJsonObject{{QStringLiteral("ok"), false}, {QStringLiteral("error"), error}};
+    m_lastReply = QJsonObject{ { QStringLiteral("ok"), false }, { QStringLiteral("error"), error } };
     return m_lastReply;
 }
 
@@ -130,65 +130,65 @@ bool ZelvoAutomationClient::succeeded(const QJsonObject &reply)
 
 QJsonObject ZelvoAutomationClient::widgets()
 {
-    return send(QJsonObject{{QStringLiteral("cmd"), QStringLiteral("widgets")}});
+    return send(QJsonObject{ { QStringLiteral("cmd"), QStringLiteral("widgets") } });
 }
 
 QJsonObject ZelvoAutomationClient::pages()
 {
-    return send(QJsonObject{{QStringLiteral("cmd"), QStringLiteral("pages")}});
+    return send(QJsonObject{ { QStringLiteral("cmd"), QStringLiteral("pages") } });
 }
 
 bool ZelvoAutomationClient::click(const QString &objectName)
 {
-    return succeeded(send(QJsonObject{{QStringLiteral("cmd"), QStringLiteral("click")},
-                                      {QStringLiteral("objectName"), objectName}}));
+    return succeeded(send(QJsonObject{ { QStringLiteral("cmd"), QStringLiteral("click") },
+                                       { QStringLiteral("objectName"), objectName } }));
 }
 
 bool ZelvoAutomationClient::clickText(const QString &text)
 {
-    return succeeded(send(QJsonObject{{QStringLiteral("cmd"), QStringLiteral("click")},
-                                      {QStringLiteral("text"), text}}));
+    return succeeded(
+        send(QJsonObject{ { QStringLiteral("cmd"), QStringLiteral("click") }, { QStringLiteral("text"), text } }));
 }
 
 bool ZelvoAutomationClient::back()
 {
-    return succeeded(send(QJsonObject{{QStringLiteral("cmd"), QStringLiteral("back")}}));
+    return succeeded(send(QJsonObject{ { QStringLiteral("cmd"), QStringLiteral("back") } }));
 }
 
 bool ZelvoAutomationClient::answer(const QString &button)
 {
-    return succeeded(send(QJsonObject{{QStringLiteral("cmd"), QStringLiteral("answer")},
-                                      {QStringLiteral("button"), button}}));
+    return succeeded(
+        send(QJsonObject{ { QStringLiteral("cmd"), QStringLiteral("answer") }, { QStringLiteral("button"), button } }));
 }
 
 bool ZelvoAutomationClient::type(const QString &objectName, const QString &text)
 {
-    return succeeded(send(QJsonObject{{QStringLiteral("cmd"), QStringLiteral("type")},
-                                      {QStringLiteral("objectName"), objectName},
-                                      {QStringLiteral("text"), text}}));
+    return succeeded(send(QJsonObject{ { QStringLiteral("cmd"), QStringLiteral("type") },
+                                       { QStringLiteral("objectName"), objectName },
+                                       { QStringLiteral("text"), text } }));
 }
 
 bool ZelvoAutomationClient::waitFor(const QString &objectName, int timeoutMs)
 {
-    return succeeded(send(QJsonObject{{QStringLiteral("cmd"), QStringLiteral("wait")},
-                                      {QStringLiteral("objectName"), objectName},
-                                      {QStringLiteral("timeout_ms"), timeoutMs}},
+    return succeeded(send(QJsonObject{ { QStringLiteral("cmd"), QStringLiteral("wait") },
+                                       { QStringLiteral("objectName"), objectName },
+                                       { QStringLiteral("timeout_ms"), timeoutMs } },
                           timeoutMs + waitSlackMs));
 }
 
 bool ZelvoAutomationClient::waitForText(const QString &text, int timeoutMs)
 {
-    return succeeded(send(QJsonObject{{QStringLiteral("cmd"), QStringLiteral("wait")},
-                                      {QStringLiteral("text"), text},
-                                      {QStringLiteral("timeout_ms"), timeoutMs}},
+    return succeeded(send(QJsonObject{ { QStringLiteral("cmd"), QStringLiteral("wait") },
+                                       { QStringLiteral("text"), text },
+                                       { QStringLiteral("timeout_ms"), timeoutMs } },
                           timeoutMs + waitSlackMs));
 }
 
 bool ZelvoAutomationClient::screenshot(const QString &path)
 {
     // The program has its own working folder.
-    return succeeded(send(QJsonObject{{QStringLiteral("cmd"), QStringLiteral("screenshot")},
-                                      {QStringLiteral("path"), QFileInfo(path).absoluteFilePath()}}));
+    return succeeded(send(QJsonObject{ { QStringLiteral("cmd"), QStringLiteral("screenshot") },
+                                       { QStringLiteral("path"), QFileInfo(path).absoluteFilePath() } }));
 }
 
 QJsonObject ZelvoAutomationClient::lastReply() const

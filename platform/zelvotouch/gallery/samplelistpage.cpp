@@ -32,11 +32,11 @@ SampleListPage::SampleListPage(QObject *parent)
     m_page->setTitle(QStringLiteral("Certificates"));
 
     const char *const rows[][2] = {
-        {"Example Root Authority", "Valid until 12 March 2034"},
-        {"Example Issuing CA 2", "Valid until 1 October 2029"},
-        {"mail.example.org", "Valid until 30 June 2026"},
-        {"Device owner", "Valid until 4 January 2027"},
-        {"Code Signing Unit", "Valid until 18 May 2028"},
+        { "Example Root Authority", "Valid until 12 March 2034" },
+        { "Example Issuing CA 2", "Valid until 1 October 2029" },
+        { "mail.example.org", "Valid until 30 June 2026" },
+        { "Device owner", "Valid until 4 January 2027" },
+        { "Code Signing Unit", "Valid until 18 May 2028" },
     };
     for (const auto &row : rows) {
         auto *item = new QStandardItem(QString::fromUtf8(row[0]));

@@ -18,7 +18,11 @@ class ZELVO_EXPORT ZelvoApplicationPage : public ZelvoSceneWindow
     Q_PROPERTY(QString title READ title WRITE setTitle)
 
 public:
-    enum EscapeMode { EscapeAuto = 0, EscapeManualBack = 1, EscapeCloseWindow = 2 };
+    enum EscapeMode {
+        EscapeAuto = 0,
+        EscapeManualBack = 1,
+        EscapeCloseWindow = 2
+    };
     Q_ENUM(EscapeMode)
 
     explicit ZelvoApplicationPage(QGraphicsItem *parent = nullptr);
@@ -33,7 +37,7 @@ public:
     void setEscapeMode(EscapeMode mode);
     EscapeMode escapeMode() const;
 
-    void setTitle(const QString &title);  // shown in the window's navigation bar
+    void setTitle(const QString &title); // shown in the window's navigation bar
     QString title() const;
 
     // Scrolls the content so that the item (a descendant of the page) is in view.

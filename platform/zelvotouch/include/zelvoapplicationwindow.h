@@ -23,7 +23,10 @@ class ZELVO_EXPORT ZelvoApplicationWindow : public QGraphicsView
     Q_OBJECT
 
 public:
-    enum Orientation { Portrait = 0, Landscape = 1 };
+    enum Orientation {
+        Portrait = 0,
+        Landscape = 1
+    };
     Q_ENUM(Orientation)
 
     static const int shortSide = 480;

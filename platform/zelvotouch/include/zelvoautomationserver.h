@@ -17,7 +17,7 @@ class ZELVO_EXPORT ZelvoAutomationServer : public QObject
     Q_OBJECT
 
 public:
-    static const char *const environmentVariable;  // "ZELVO_AUTOMATION_SOCKET"
+    static const char *const environmentVariable; // "ZELVO_AUTOMATION_SOCKET"
 
     // The socket path for a configured one: each "%a" is replaced by the
     // application name, so that programs started with one environment (a

@@ -23,16 +23,15 @@ public:
     explicit ZelvoBanner(QGraphicsItem *parent = nullptr);
     ~ZelvoBanner() override;
 
-    void setTitle(const QString &title);  // a logical id is shown translated
+    void setTitle(const QString &title); // a logical id is shown translated
     QString title() const;
     void setSubtitle(const QString &subtitle);
     QString subtitle() const;
 
-    void setDisappearTimeout(int milliseconds);  // 0: stays until tapped
+    void setDisappearTimeout(int milliseconds); // 0: stays until tapped
     int disappearTimeout() const;
 
-    void paint(QPainter *painter, const QStyleOptionGraphicsItem *option,
-               QWidget *widget = nullptr) override;
+    void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget = nullptr) override;
 
 protected:
     Layer layer() const override;

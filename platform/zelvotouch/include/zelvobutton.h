@@ -16,7 +16,11 @@ class ZELVO_EXPORT ZelvoButton : public ZelvoStylableWidget
     Q_PROPERTY(bool checked READ isChecked WRITE setChecked NOTIFY toggled)
 
 public:
-    enum ViewType { PushButtonType = 0, SwitchType = 1, CheckboxType = 2 };
+    enum ViewType {
+        PushButtonType = 0,
+        SwitchType = 1,
+        CheckboxType = 2
+    };
     Q_ENUM(ViewType)
 
     explicit ZelvoButton(QGraphicsItem *parent = nullptr);
@@ -25,9 +29,9 @@ public:
 
     void setText(const QString &text);
     QString text() const;
-    QString displayText() const;  // translated when the text is a logical id
+    QString displayText() const; // translated when the text is a logical id
 
-    void setViewType(ViewType type);  // switch and check box make the button checkable
+    void setViewType(ViewType type); // switch and check box make the button checkable
     ViewType viewType() const;
 
     void setCheckable(bool checkable);
@@ -35,8 +39,7 @@ public:
     bool isChecked() const;
     bool isDown() const;
 
-    void paint(QPainter *painter, const QStyleOptionGraphicsItem *option,
-               QWidget *widget = nullptr) override;
+    void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget = nullptr) override;
 
 public slots:
     void setChecked(bool checked);

@@ -23,7 +23,7 @@ public:
     explicit ZelvoComboBox(QGraphicsItem *parent = nullptr);
     ~ZelvoComboBox() override;
 
-    void setTitle(const QString &title);  // a logical id is shown translated
+    void setTitle(const QString &title); // a logical id is shown translated
     QString title() const;
 
     void addItem(const QString &text);
@@ -35,23 +35,22 @@ public:
     QString itemText(int index) const;
     QStringList items() const;
 
-    int currentIndex() const;  // -1 when empty
+    int currentIndex() const; // -1 when empty
     QString currentText() const;
 
     // The popup list while it is open, else null.
     QGraphicsWidget *popup() const;
 
-    void paint(QPainter *painter, const QStyleOptionGraphicsItem *option,
-               QWidget *widget = nullptr) override;
+    void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget = nullptr) override;
 
 public slots:
-    void setCurrentIndex(int index);  // out of range: ignored
+    void setCurrentIndex(int index); // out of range: ignored
     void showPopup();
     void hidePopup();
 
 signals:
     void currentIndexChanged(int index);
-    void activated(int index);  // the user chose an entry in the popup
+    void activated(int index); // the user chose an entry in the popup
     void clicked();
 
 protected:

@@ -25,14 +25,17 @@ class ZELVO_EXPORT ZelvoDialog : public ZelvoSceneWindow
     Q_PROPERTY(QString title READ title WRITE setTitle)
 
 public:
-    enum DialogCode { Rejected = 0, Accepted = 1 };
+    enum DialogCode {
+        Rejected = 0,
+        Accepted = 1
+    };
     Q_ENUM(DialogCode)
 
     explicit ZelvoDialog(QGraphicsItem *parent = nullptr);
     ZelvoDialog(const QString &title, QMessageBox::StandardButtons buttons);
     ~ZelvoDialog() override;
 
-    void setTitle(const QString &title);  // a logical id is shown translated
+    void setTitle(const QString &title); // a logical id is shown translated
     QString title() const;
 
     // Takes over the widget; an earlier one is deleted.
@@ -50,13 +53,13 @@ public:
     QMessageBox::StandardButton standardButton(ZelvoButton *button) const;
     QMessageBox::ButtonRole buttonRole(ZelvoButton *button) const;
     QList<ZelvoButton *> buttons() const;
-    ZelvoButton *clickedButton() const;  // the button that answered, or null
+    ZelvoButton *clickedButton() const; // the button that answered, or null
 
     // Shows the dialog in the window (without one: the active window, or a
     // window of its own when the application has none) and waits. A hidden
     // window is shown for the question and hidden again afterwards.
     int exec(ZelvoApplicationWindow *window = nullptr);
-    bool isRunning() const;  // inside exec()
+    bool isRunning() const; // inside exec()
 
     int result() const;
     void setResult(int result);
@@ -75,8 +78,7 @@ signals:
 protected:
     Layer layer() const override;
     void resizeEvent(QGraphicsSceneResizeEvent *event) override;
-    void paint(QPainter *painter, const QStyleOptionGraphicsItem *option,
-               QWidget *widget = nullptr) override;
+    void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget = nullptr) override;
     void mousePressEvent(QGraphicsSceneMouseEvent *event) override;
 
     // A button was tapped; the default answers by its role.
@@ -102,8 +104,8 @@ private:
     QGraphicsWidget *m_central;
     QGraphicsWidget *m_buttonBox;
     QList<ZelvoButton *> m_buttons;
-    QList<int> m_buttonCodes;   // standard button or 0
-    QList<int> m_buttonRoles;   // QMessageBox::ButtonRole
+    QList<int> m_buttonCodes; // standard button or 0
+    QList<int> m_buttonRoles; // QMessageBox::ButtonRole
     ZelvoButton *m_clicked;
     int m_result;
     QEventLoop *m_loop;

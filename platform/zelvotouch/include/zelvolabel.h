@@ -24,19 +24,18 @@ public:
 
     void setText(const QString &text);
     QString text() const;
-    QString displayText() const;  // the text as shown, translated and without markup
+    QString displayText() const; // the text as shown, translated and without markup
 
     void setAlignment(Qt::Alignment alignment);
-    Qt::Alignment alignment() const;  // the style's alignment until one is set
+    Qt::Alignment alignment() const; // the style's alignment until one is set
 
     void setWordWrap(bool wrap);
     bool wordWrap() const;
 
-    void setTextFormat(Qt::TextFormat format);  // Qt::AutoText by default
+    void setTextFormat(Qt::TextFormat format); // Qt::AutoText by default
     Qt::TextFormat textFormat() const;
 
-    void paint(QPainter *painter, const QStyleOptionGraphicsItem *option,
-               QWidget *widget = nullptr) override;
+    void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget = nullptr) override;
 
 signals:
     void linkActivated(const QString &link);

@@ -19,7 +19,7 @@ public:
     explicit ZelvoLayout(QGraphicsLayoutItem *parent = nullptr);
     ~ZelvoLayout() override;
 
-    void setPolicy(ZelvoLinearLayoutPolicy *policy);  // must be one of this layout's
+    void setPolicy(ZelvoLinearLayoutPolicy *policy); // must be one of this layout's
     ZelvoLinearLayoutPolicy *policy() const;
     QList<ZelvoLinearLayoutPolicy *> registeredPolicies() const;
 

@@ -34,7 +34,7 @@ public:
     void removeAt(int index);
     void removeItem(QGraphicsLayoutItem *item);
 
-    int count() const;                            // items and stretches
+    int count() const; // items and stretches
     QGraphicsLayoutItem *itemAt(int index) const; // null for a stretch
     int indexOf(const QGraphicsLayoutItem *item) const;
     bool contains(const QGraphicsLayoutItem *item) const;
@@ -57,7 +57,7 @@ public:
 
 private:
     struct Entry {
-        QGraphicsLayoutItem *item;  // null: a stretch
+        QGraphicsLayoutItem *item; // null: a stretch
         int stretch;
         Qt::Alignment alignment;
     };

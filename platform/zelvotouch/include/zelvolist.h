@@ -23,7 +23,11 @@ class ZELVO_EXPORT ZelvoList : public ZelvoStylableWidget
     Q_OBJECT
 
 public:
-    enum SelectionMode { NoSelection = 0, SingleSelection = 1, MultiSelection = 2 };
+    enum SelectionMode {
+        NoSelection = 0,
+        SingleSelection = 1,
+        MultiSelection = 2
+    };
     Q_ENUM(SelectionMode)
 
     explicit ZelvoList(QGraphicsItem *parent = nullptr);
@@ -33,13 +37,13 @@ public:
     void setItemModel(QAbstractItemModel *model);
     QAbstractItemModel *itemModel() const;
 
-    void setSubtitleRole(int role);  // -1 (default): single-line rows
+    void setSubtitleRole(int role); // -1 (default): single-line rows
     int subtitleRole() const;
 
     void setSelectionMode(SelectionMode mode);
     SelectionMode selectionMode() const;
     QItemSelectionModel *selectionModel() const;
-    QModelIndexList selectedIndexes() const;  // in row order
+    QModelIndexList selectedIndexes() const; // in row order
     void select(const QModelIndex &index, bool selected = true);
 
     int rowCount() const;

@@ -24,13 +24,12 @@ public:
     void setSubtitle(const QString &subtitle);
     QString subtitle() const;
 
-    void setSelectable(bool selectable);  // shows the check mark space
+    void setSelectable(bool selectable); // shows the check mark space
     bool isSelectable() const;
     void setSelected(bool selected);
     bool isSelected() const;
 
-    void paint(QPainter *painter, const QStyleOptionGraphicsItem *option,
-               QWidget *widget = nullptr) override;
+    void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget = nullptr) override;
 
 signals:
     void clicked();

@@ -21,13 +21,11 @@ public:
     static constexpr QMessageBox::StandardButton No = QMessageBox::No;
     static constexpr QMessageBox::StandardButton Cancel = QMessageBox::Cancel;
 
-    explicit ZelvoMessageBox(const QString &text = QString(),
-                             QMessageBox::StandardButtons buttons = QMessageBox::Ok);
-    ZelvoMessageBox(const QString &title, const QString &text,
-                    QMessageBox::StandardButtons buttons = QMessageBox::Ok);
+    explicit ZelvoMessageBox(const QString &text = QString(), QMessageBox::StandardButtons buttons = QMessageBox::Ok);
+    ZelvoMessageBox(const QString &title, const QString &text, QMessageBox::StandardButtons buttons = QMessageBox::Ok);
     ~ZelvoMessageBox() override;
 
-    void setText(const QString &text);  // a logical id is shown translated
+    void setText(const QString &text); // a logical id is shown translated
     QString text() const;
 
 public slots:

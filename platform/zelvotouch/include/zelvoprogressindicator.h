@@ -18,8 +18,8 @@ class ZELVO_EXPORT ZelvoProgressIndicator : public ZelvoStylableWidget
     Q_PROPERTY(int value READ value WRITE setValue)
 
 public:
-    static const char *const spinnerType;  // "spinner"
-    static const char *const barType;      // "bar"
+    static const char *const spinnerType; // "spinner"
+    static const char *const barType; // "bar"
 
     explicit ZelvoProgressIndicator(QGraphicsItem *parent = nullptr,
                                     const QString &viewType = QLatin1String(spinnerType));
@@ -30,7 +30,7 @@ public:
     void setUnknownDuration(bool unknown);
     bool unknownDuration() const;
 
-    void setRunning(bool running);  // a new indicator runs
+    void setRunning(bool running); // a new indicator runs
     bool isRunning() const;
 
     void setRange(int minimum, int maximum);
@@ -41,8 +41,7 @@ public:
     // The angle of the spinner's arc, in degrees; advances while spinning.
     qreal spinnerAngle() const;
 
-    void paint(QPainter *painter, const QStyleOptionGraphicsItem *option,
-               QWidget *widget = nullptr) override;
+    void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget = nullptr) override;
 
 public slots:
     void setValue(int value);

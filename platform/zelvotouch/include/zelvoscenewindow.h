@@ -23,7 +23,11 @@ class ZELVO_EXPORT ZelvoSceneWindow : public ZelvoStylableWidget
     Q_OBJECT
 
 public:
-    enum DeletionPolicy { KeepWhenDone = 0, DestroyWhenDone = 1, DestroyWhenDismissed = 2 };
+    enum DeletionPolicy {
+        KeepWhenDone = 0,
+        DestroyWhenDone = 1,
+        DestroyWhenDismissed = 2
+    };
     Q_ENUM(DeletionPolicy)
 
     explicit ZelvoSceneWindow(QGraphicsItem *parent = nullptr);
@@ -34,7 +38,7 @@ public:
     void appear(DeletionPolicy policy = KeepWhenDone);
 
     DeletionPolicy deletionPolicy() const;
-    ZelvoApplicationWindow *applicationWindow() const;  // null when not on display
+    ZelvoApplicationWindow *applicationWindow() const; // null when not on display
     bool isOnDisplay() const;
 
 public slots:
@@ -44,14 +48,18 @@ public slots:
 signals:
     void appeared();
     void disappeared();
-    void dismissed();  // before disappeared(), when it was dismissed
+    void dismissed(); // before disappeared(), when it was dismissed
 
 protected:
     // QGraphicsWidget::close() dismisses.
     void closeEvent(QCloseEvent *event) override;
 
     // Where in the window it goes; subclasses answer for their kind.
-    enum Layer { PageLayer = 0, DialogLayer = 1, BannerLayer = 2 };
+    enum Layer {
+        PageLayer = 0,
+        DialogLayer = 1,
+        BannerLayer = 2
+    };
     virtual Layer layer() const;
 
     // Hooks for subclasses, called while appearing and leaving.

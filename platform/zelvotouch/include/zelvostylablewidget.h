@@ -26,8 +26,7 @@ public:
     // The resolved style for this widget's class and style name.
     const ZelvoStyle &style() const;
 
-    void paint(QPainter *painter, const QStyleOptionGraphicsItem *option,
-               QWidget *widget = nullptr) override;
+    void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget = nullptr) override;
 
 protected:
     // Called after the style name (or the theme) changed; the default

@@ -19,32 +19,32 @@ public:
 
     QFont font() const;
 
-    QColor backgroundColor;        // transparent when the theme says nothing
+    QColor backgroundColor; // transparent when the theme says nothing
     QColor pressedBackgroundColor; // background while a finger is down
     QColor checkedBackgroundColor; // background of a checked toggle
     QColor textColor;
-    QColor secondaryTextColor;     // second lines, prompts, subtitles
+    QColor secondaryTextColor; // second lines, prompts, subtitles
     QColor disabledTextColor;
     QColor borderColor;
-    QColor accentColor;            // spinner arc, switch knob, selection marks
-    QColor lineColor;              // separators
+    QColor accentColor; // spinner arc, switch knob, selection marks
+    QColor lineColor; // separators
 
     QString fontFamily;
     qreal fontPixelSize;
-    int fontWeight;                // QFont::Weight
+    int fontWeight; // QFont::Weight
     bool fontItalic;
 
-    QMarginsF margins;             // outside the background
-    QMarginsF padding;             // inside the background, around the content
+    QMarginsF margins; // outside the background
+    QMarginsF padding; // inside the background, around the content
     qreal borderWidth;
     qreal borderRadius;
-    qreal lineWidth;               // separators, spinner arc
+    qreal lineWidth; // separators, spinner arc
     qreal minimumWidth;
     qreal minimumHeight;
-    qreal preferredWidth;          // < 0: from the content
-    qreal preferredHeight;         // < 0: from the content
-    qreal maximumWidth;            // < 0: unlimited
-    qreal spacing;                 // between the parts of compound widgets
+    qreal preferredWidth; // < 0: from the content
+    qreal preferredHeight; // < 0: from the content
+    qreal maximumWidth; // < 0: unlimited
+    qreal spacing; // between the parts of compound widgets
     Qt::Alignment textAlignment;
 
     // Every property as written in the theme file, for widgets that read

@@ -19,7 +19,11 @@ class ZELVO_EXPORT ZelvoTextEdit : public ZelvoStylableWidget
 
 public:
     // The values of QLineEdit's echo modes.
-    enum EchoMode { Normal = 0, NoEcho = 1, Password = 2 };
+    enum EchoMode {
+        Normal = 0,
+        NoEcho = 1,
+        Password = 2
+    };
     Q_ENUM(EchoMode)
 
     explicit ZelvoTextEdit(QGraphicsItem *parent = nullptr);
@@ -27,22 +31,21 @@ public:
     ~ZelvoTextEdit() override;
 
     QString text() const;
-    QString displayText() const;  // what the field shows (dots for a password)
+    QString displayText() const; // what the field shows (dots for a password)
 
-    void setPrompt(const QString &prompt);  // shown greyed while the field is empty
+    void setPrompt(const QString &prompt); // shown greyed while the field is empty
     QString prompt() const;
 
     void setEchoMode(EchoMode mode);
     EchoMode echoMode() const;
 
-    void setMaxLength(int length);  // characters; default 32767
+    void setMaxLength(int length); // characters; default 32767
     int maxLength() const;
 
     void setReadOnly(bool readOnly);
     bool isReadOnly() const;
 
-    void paint(QPainter *painter, const QStyleOptionGraphicsItem *option,
-               QWidget *widget = nullptr) override;
+    void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget = nullptr) override;
 
 public slots:
     void setText(const QString &text);

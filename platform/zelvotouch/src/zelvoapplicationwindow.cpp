@@ -1,5 +1,6 @@
 #include "zelvoapplicationwindow.h"
 
+#include "platformlog.h"
 #include "zelvoaction.h"
 #include "zelvoapplicationmenu.h"
 #include "zelvoapplicationpage.h"
@@ -7,7 +8,6 @@
 #include "zelvodialog.h"
 #include "zelvoeventwatcher.h"
 #include "zelvolocale.h"
-#include "platformlog.h"
 #include "zelvonavigationbar.h"
 #include "zelvoscenewindow.h"
 #include "zelvotheme.h"
@@ -83,11 +83,10 @@ ZelvoApplicationWindow::ZelvoApplicationWindow(QWidget *parent)
     });
 
     // The menu button follows the actions of the page on top.
-    auto *actionWatcher = new ZelvoEventWatcher({QEvent::ActionAdded, QEvent::ActionRemoved, QEvent::ActionChanged},
-                                                [this](QObject *, QEvent *) {
-                                                    QTimer::singleShot(0, this, &ZelvoApplicationWindow::updateNavigationBar);
-                                                },
-                                                this);
+    auto *actionWatcher = new ZelvoEventWatcher(
+        { QEvent::ActionAdded, QEvent::ActionRemoved, QEvent::ActionChanged },
+        [this](QObject *, QEvent *) { QTimer::singleShot(0, this, &ZelvoApplicationWindow::updateNavigationBar); },
+        this);
     actionWatcher->setObjectName(QStringLiteral("zelvoActionWatcher"));
 
     relayout();
@@ -266,8 +265,7 @@ QGraphicsWidget *ZelvoApplicationWindow::layerItem(int layer) const
 
 void ZelvoApplicationWindow::addSceneWindow(ZelvoSceneWindow *window, int layer)
 {
-    QList<QPointer<ZelvoSceneWindow>> &list =
-        layer == 0 ? m_pages : layer == 1 ? m_dialogs : m_banners;
+    QList<QPointer<ZelvoSceneWindow>> &list = layer == 0 ? m_pages : layer == 1 ? m_dialogs : m_banners;
     ZelvoApplicationPage *previousPage = currentPage();
 
     if (layer == 2) {

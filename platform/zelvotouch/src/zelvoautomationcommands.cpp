@@ -1,5 +1,6 @@
 #include "zelvoautomationcommands.h"
 
+#include "platformlog.h"
 #include "zelvoaction.h"
 #include "zelvoapplicationwindow.h"
 #include "zelvobutton.h"
@@ -7,7 +8,6 @@
 #include "zelvomessagebox.h"
 #include "zelvostandardbuttons.h"
 #include "zelvotextedit.h"
-#include "platformlog.h"
 #include "zelvowidgetinspector.h"
 
 #include <QElapsedTimer>
@@ -240,7 +240,7 @@ void ZelvoAutomationCommands::answer(const QJsonObject &request, const Reply &re
         if (!button) {
             reply(failure(QStringLiteral("the %1 has no %2 button")
                               .arg(qobject_cast<ZelvoMessageBox *>(dialog) ? QStringLiteral("message box")
-                                                                            : QStringLiteral("dialog"),
+                                                                           : QStringLiteral("dialog"),
                                    name)));
             return;
         }

@@ -1,7 +1,7 @@
 #include "zelvoautomationconnection.h"
 
-#include "zelvoautomationcommands.h"
 #include "platformlog.h"
+#include "zelvoautomationcommands.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -45,8 +45,8 @@ void ZelvoAutomationConnection::readLines()
         if (m_discarding)
             return;
         m_discarding = true;
-        QJsonObject error{{QStringLiteral("ok"), false},
-                          {QStringLiteral("error"), QStringLiteral("request line too long")}};
+        QJsonObject error{ { QStringLiteral("ok"), false },
+                           { QStringLiteral("error"), QStringLiteral("request line too long") } };
         send(QJsonDocument(error).toJson(QJsonDocument::Compact));
     }
     if (!m_pending.isEmpty() && !m_busy && !m_scheduled) {
@@ -75,11 +75,11 @@ void ZelvoAutomationConnection::runNext()
         }
     };
     if (!doc.isObject()) {
-        reply(QJsonObject{{QStringLiteral("ok"), false},
-                          {QStringLiteral("error"),
-                           parseError.error != QJsonParseError::NoError
-                               ? QStringLiteral("not JSON: %1").arg(parseError.errorString())
-                               : QStringLiteral("the request is not a JSON object")}});
+        reply(QJsonObject{ { QStringLiteral("ok"), false },
+                           { QStringLiteral("error"),
+                             parseError.error != QJsonParseError::NoError
+                                 ? QStringLiteral("not JSON: %1").arg(parseError.errorString())
+                                 : QStringLiteral("the request is not a JSON object") } });
         return;
     }
     m_busy = true;

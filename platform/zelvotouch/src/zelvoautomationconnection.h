@@ -36,7 +36,7 @@ private:
     QQueue<QByteArray> m_pending;
     bool m_busy;
     bool m_scheduled;
-    bool m_discarding;  // the rest of an over-long line
+    bool m_discarding; // the rest of an over-long line
 };
 
 #endif

@@ -1,7 +1,7 @@
 #include "zelvoautomationserver.h"
 
-#include "zelvoautomationconnection.h"
 #include "platformlog.h"
+#include "zelvoautomationconnection.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -24,7 +24,7 @@ bool &started()
     static bool value = false;
     return value;
 }
-}
+} // namespace
 
 ZelvoAutomationServer *ZelvoAutomationServer::startFromEnvironment()
 {
@@ -82,14 +82,14 @@ bool ZelvoAutomationServer::listen(const QString &path)
     if (::lstat(QFile::encodeName(path).constData(), &st) == 0) {
         if (!S_ISSOCK(st.st_mode)) {
             PLATFORM_LOG_ERROR("Could not listen for UI automation at %s: the path exists and is not a socket",
-                            qPrintable(path));
+                               qPrintable(path));
             return false;
         }
         QLocalServer::removeServer(path);
     }
     if (!m_server->listen(path)) {
         PLATFORM_LOG_ERROR("Could not listen for UI automation at %s: %s", qPrintable(path),
-                        qPrintable(m_server->errorString()));
+                           qPrintable(m_server->errorString()));
         return false;
     }
     return true;

@@ -83,8 +83,7 @@ qreal wrappedHeight(const QString &text, const QFont &font, qreal width)
     if (text.isEmpty())
         return 0;
     const QFontMetricsF metrics(font);
-    const QRectF r = metrics.boundingRect(QRectF(0, 0, qMax<qreal>(1, width), 100000),
-                                          int(Qt::TextWordWrap), text);
+    const QRectF r = metrics.boundingRect(QRectF(0, 0, qMax<qreal>(1, width), 100000), int(Qt::TextWordWrap), text);
     return r.height();
 }
 
@@ -126,8 +125,7 @@ void ZelvoBanner::paint(QPainter *painter, const QStyleOptionGraphicsItem *optio
         painter->setPen(s.secondaryTextColor);
         const qreal top = area.top() + titleHeight + s.spacing / 2;
         painter->drawText(QRectF(area.left(), top, area.width(), area.bottom() - top),
-                          int(Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop),
-                          ZelvoLocale::displayText(m_subtitle));
+                          int(Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop), ZelvoLocale::displayText(m_subtitle));
     }
     painter->restore();
 }

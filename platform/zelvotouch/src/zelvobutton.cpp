@@ -11,7 +11,7 @@ namespace {
 const qreal switchWidth = 64;
 const qreal switchHeight = 34;
 const qreal checkboxSize = 32;
-}
+} // namespace
 
 ZelvoButton::ZelvoButton(QGraphicsItem *parent)
     : ZelvoButton(QString(), parent)
@@ -186,8 +186,8 @@ void ZelvoButton::paint(QPainter *painter, const QStyleOptionGraphicsItem *optio
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing, true);
     if (m_viewType == SwitchType) {
-        const QRectF track(textArea.right() - switchWidth, textArea.center().y() - switchHeight / 2,
-                           switchWidth, switchHeight);
+        const QRectF track(textArea.right() - switchWidth, textArea.center().y() - switchHeight / 2, switchWidth,
+                           switchHeight);
         painter->setPen(Qt::NoPen);
         painter->setBrush(m_checked ? s.accentColor : s.lineColor);
         painter->drawRoundedRect(track, switchHeight / 2, switchHeight / 2);
@@ -197,8 +197,8 @@ void ZelvoButton::paint(QPainter *painter, const QStyleOptionGraphicsItem *optio
         painter->drawEllipse(QRectF(x, track.top() + 3, knob, knob));
         textArea.setRight(track.left() - s.spacing);
     } else if (m_viewType == CheckboxType) {
-        const QRectF box(textArea.right() - checkboxSize, textArea.center().y() - checkboxSize / 2,
-                         checkboxSize, checkboxSize);
+        const QRectF box(textArea.right() - checkboxSize, textArea.center().y() - checkboxSize / 2, checkboxSize,
+                         checkboxSize);
         painter->setPen(QPen(m_checked ? s.accentColor : s.secondaryTextColor, 2));
         painter->setBrush(m_checked ? s.accentColor : QColor(Qt::transparent));
         painter->drawRoundedRect(box.adjusted(1, 1, -1, -1), 4, 4);

@@ -1,16 +1,16 @@
 #include "zelvodialog.h"
 
+#include "platformlog.h"
 #include "zelvoapplication.h"
 #include "zelvoapplicationwindow.h"
 #include "zelvobutton.h"
 #include "zelvoeventwatcher.h"
 #include "zelvolabel.h"
-#include "platformlog.h"
 #include "zelvostandardbuttons.h"
 
 #include <QEventLoop>
-#include <QGraphicsScene>
 #include <QGraphicsLinearLayout>
+#include <QGraphicsScene>
 #include <QGraphicsSceneMouseEvent>
 #include <QPainter>
 #include <QPointer>
@@ -21,7 +21,7 @@
 namespace {
 const qreal panelMaximumWidth = 440;
 const qreal windowMargin = 20;
-}
+} // namespace
 
 ZelvoDialog::ZelvoDialog(QGraphicsItem *parent)
     : ZelvoSceneWindow(parent)
@@ -50,11 +50,9 @@ ZelvoDialog::ZelvoDialog(QGraphicsItem *parent)
     m_panel->setLayout(layout);
 
     // The panel's content decides its height; follow it when it changes.
-    auto *watcher = new ZelvoEventWatcher({QEvent::LayoutRequest},
-                                          [this](QObject *, QEvent *) {
-                                              QTimer::singleShot(0, this, &ZelvoDialog::placePanel);
-                                          },
-                                          this);
+    auto *watcher = new ZelvoEventWatcher(
+        { QEvent::LayoutRequest },
+        [this](QObject *, QEvent *) { QTimer::singleShot(0, this, &ZelvoDialog::placePanel); }, this);
     watcher->watch(m_panel);
     setAcceptedMouseButtons(Qt::LeftButton);
 }

@@ -15,8 +15,7 @@ class ZelvoEventWatcher : public QObject
     Q_OBJECT
 
 public:
-    ZelvoEventWatcher(QSet<QEvent::Type> types, std::function<void(QObject *, QEvent *)> callback,
-                      QObject *parent)
+    ZelvoEventWatcher(QSet<QEvent::Type> types, std::function<void(QObject *, QEvent *)> callback, QObject *parent)
         : QObject(parent)
         , m_types(std::move(types))
         , m_callback(std::move(callback))

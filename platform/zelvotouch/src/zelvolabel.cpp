@@ -10,7 +10,7 @@
 namespace {
 // Without a width from the layout, a wrapping label assumes a portrait page.
 const qreal defaultWrapWidth = 448;
-}
+} // namespace
 
 ZelvoLabel::ZelvoLabel(QGraphicsItem *parent)
     : ZelvoLabel(QString(), parent)

@@ -1,7 +1,7 @@
 #include "zelvolayout.h"
 
-#include "zelvolinearlayoutpolicy.h"
 #include "platformlog.h"
+#include "zelvolinearlayoutpolicy.h"
 
 #include <QGraphicsItem>
 #include <QWidget>

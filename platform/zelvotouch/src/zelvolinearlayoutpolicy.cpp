@@ -3,8 +3,8 @@
 #include "zelvolayout.h"
 
 #include <QGraphicsLayoutItem>
-#include <QWidget>
 #include <QVector>
+#include <QWidget>
 
 namespace {
 
@@ -138,7 +138,7 @@ void ZelvoLinearLayoutPolicy::insertItem(int index, QGraphicsLayoutItem *item, Q
     if (!item || item == m_layout || contains(item))
         return;
     index = qBound(0, index < 0 ? m_entries.size() : index, m_entries.size());
-    m_entries.insert(index, Entry{item, 0, alignment});
+    m_entries.insert(index, Entry{ item, 0, alignment });
     if (m_layout)
         m_layout->itemAddedToPolicy(item);
 }
@@ -151,7 +151,7 @@ void ZelvoLinearLayoutPolicy::addStretch(int stretch)
 void ZelvoLinearLayoutPolicy::insertStretch(int index, int stretch)
 {
     index = qBound(0, index < 0 ? m_entries.size() : index, m_entries.size());
-    m_entries.insert(index, Entry{nullptr, qMax(0, stretch), Qt::Alignment()});
+    m_entries.insert(index, Entry{ nullptr, qMax(0, stretch), Qt::Alignment() });
     changed();
 }
 
@@ -295,7 +295,10 @@ QSizeF ZelvoLinearLayoutPolicy::sizeHint(Qt::SizeHint which, const QSizeF &const
         qreal spacingTotal = 0;
         for (const Entry &e : m_entries) {
             if (!e.item) {
-                mins << 0; prefs << 0; maxs << unlimited; factors << e.stretch;
+                mins << 0;
+                prefs << 0;
+                maxs << unlimited;
+                factors << e.stretch;
                 policies << QSizePolicy::Expanding;
                 continue;
             }
@@ -353,7 +356,10 @@ void ZelvoLinearLayoutPolicy::applyGeometry(const QRectF &rect) const
     int items = 0;
     for (const Entry &e : m_entries) {
         if (!e.item) {
-            mins << 0; prefs << 0; maxs << unlimited; factors << e.stretch;
+            mins << 0;
+            prefs << 0;
+            maxs << unlimited;
+            factors << e.stretch;
             policies << QSizePolicy::Expanding;
             crossSizes << 0;
             continue;

@@ -149,7 +149,7 @@ QGraphicsWidget *ZelvoList::makeRow(int r)
     const QModelIndex index = m_model->index(r, 0);
     QGraphicsWidget *row = createItemWidget(index);
     if (!row)
-        row = new QGraphicsWidget;  // keeps rows and model rows in step
+        row = new QGraphicsWidget; // keeps rows and model rows in step
     updateItemWidget(row, index);
     const int clicked = row->metaObject()->indexOfSignal("clicked()");
     if (clicked >= 0) {

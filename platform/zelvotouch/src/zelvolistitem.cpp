@@ -17,7 +17,7 @@ QFont secondLineFont(const ZelvoStyle &s)
     f.setBold(false);
     return f;
 }
-}
+} // namespace
 
 ZelvoListItem::ZelvoListItem(QGraphicsItem *parent)
     : ZelvoStylableWidget(parent)

@@ -106,7 +106,7 @@ bool ZelvoLocale::installTrCatalog(const QString &name)
         return true;
     }
     PLATFORM_LOG_ERROR("Translation catalog '%s' not found in %s", qPrintable(name),
-                    qPrintable(catalogSearchPaths().join(QLatin1Char(':'))));
+                       qPrintable(catalogSearchPaths().join(QLatin1Char(':'))));
     return false;
 }
 
@@ -143,7 +143,7 @@ ZelvoLocale *ZelvoLocale::defaultLocale()
 void ZelvoLocale::installIntoApplication()
 {
     if (!QCoreApplication::instance())
-        return;  // lookups still reach the catalogs through trId()
+        return; // lookups still reach the catalogs through trId()
     if (m_installedInApplication)
         return;
     for (QTranslator *t : m_translators)

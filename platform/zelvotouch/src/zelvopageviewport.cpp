@@ -8,7 +8,7 @@
 namespace {
 // A finger must travel this far before a press on a button becomes a drag.
 const qreal dragThreshold = 12;
-}
+} // namespace
 
 ZelvoPageViewport::ZelvoPageViewport(QGraphicsItem *parent)
     : QGraphicsWidget(parent)

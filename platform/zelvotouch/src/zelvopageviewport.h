@@ -15,7 +15,7 @@ public:
     explicit ZelvoPageViewport(QGraphicsItem *parent = nullptr);
     ~ZelvoPageViewport() override;
 
-    void setContent(QGraphicsWidget *content);  // deletes the previous content
+    void setContent(QGraphicsWidget *content); // deletes the previous content
     QGraphicsWidget *content() const;
 
     qreal scrollPosition() const;

@@ -11,12 +11,11 @@ const char *const ZelvoProgressIndicator::barType = "bar";
 namespace {
 const int frameInterval = 40;
 const qreal degreesPerFrame = 12;
-}
+} // namespace
 
 ZelvoProgressIndicator::ZelvoProgressIndicator(QGraphicsItem *parent, const QString &viewType)
     : ZelvoStylableWidget(parent)
-    , m_viewType(viewType == QLatin1String(barType) ? QString::fromLatin1(barType)
-                                                     : QString::fromLatin1(spinnerType))
+    , m_viewType(viewType == QLatin1String(barType) ? QString::fromLatin1(barType) : QString::fromLatin1(spinnerType))
     , m_unknownDuration(false)
     , m_running(true)
     , m_minimum(0)
@@ -126,7 +125,8 @@ QSizeF ZelvoProgressIndicator::contentSizeHint(Qt::SizeHint which, qreal content
 {
     Q_UNUSED(which)
     Q_UNUSED(contentWidth)
-    const qreal size = style().value(QStringLiteral("indicator-size"), QStringLiteral("48")).remove(QStringLiteral("px")).toDouble();
+    const qreal size =
+        style().value(QStringLiteral("indicator-size"), QStringLiteral("48")).remove(QStringLiteral("px")).toDouble();
     if (m_viewType == QLatin1String(spinnerType))
         return QSizeF(size, size);
     return QSizeF(size * 2, qMax<qreal>(4, style().lineWidth));

@@ -1,8 +1,8 @@
 #include "zelvoscenewindow.h"
 
+#include "platformlog.h"
 #include "zelvoapplication.h"
 #include "zelvoapplicationwindow.h"
-#include "platformlog.h"
 
 #include <QCloseEvent>
 #include <QPointer>
@@ -32,8 +32,9 @@ void ZelvoSceneWindow::appear(ZelvoApplicationWindow *window, DeletionPolicy pol
     if (!window)
         window = ZelvoApplication::activeWindow();
     if (!window) {
-        PLATFORM_LOG_ERROR("%s cannot appear: the application has no window",
-                        qPrintable(objectName().isEmpty() ? QString::fromLatin1(metaObject()->className()) : objectName()));
+        PLATFORM_LOG_ERROR(
+            "%s cannot appear: the application has no window",
+            qPrintable(objectName().isEmpty() ? QString::fromLatin1(metaObject()->className()) : objectName()));
         if (policy == DestroyWhenDone)
             deleteLater();
         return;

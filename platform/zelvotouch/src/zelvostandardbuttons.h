@@ -21,7 +21,7 @@ struct Info {
 // In the order the buttons are laid out (Qt's value order).
 const QList<Info> &all();
 const Info *find(QMessageBox::StandardButton button);
-const Info *findByName(const QString &name);  // "Ok", "Yes", "No", "Cancel", ...
+const Info *findByName(const QString &name); // "Ok", "Yes", "No", "Cancel", ...
 QString text(QMessageBox::StandardButton button);
 bool isAcceptRole(QMessageBox::ButtonRole role);
 bool isRejectRole(QMessageBox::ButtonRole role);

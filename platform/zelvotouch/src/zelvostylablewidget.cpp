@@ -115,8 +115,8 @@ void ZelvoStylableWidget::paintBackground(QPainter *painter, bool pressed, bool 
     const bool border = s.borderWidth > 0 && s.borderColor.alpha() > 0;
     if (fill.alpha() == 0 && !border)
         return;
-    const QRectF r = backgroundRect().adjusted(s.borderWidth / 2, s.borderWidth / 2,
-                                               -s.borderWidth / 2, -s.borderWidth / 2);
+    const QRectF r =
+        backgroundRect().adjusted(s.borderWidth / 2, s.borderWidth / 2, -s.borderWidth / 2, -s.borderWidth / 2);
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing, s.borderRadius > 0);
     painter->setPen(border ? QPen(s.borderColor, s.borderWidth) : QPen(Qt::NoPen));

@@ -210,8 +210,9 @@ void ZelvoTextEdit::paint(QPainter *painter, const QStyleOptionGraphicsItem *opt
         painter->drawText(area, int(Qt::AlignLeft | Qt::AlignVCenter), visible);
     }
     if (hasFocus()) {
-        const qreal x = area.left() + qMin(area.width() - 2, metrics.horizontalAdvance(
-                                               metrics.elidedText(shown, Qt::ElideLeft, area.width())) + 1);
+        const qreal x = area.left()
+            + qMin(area.width() - 2,
+                   metrics.horizontalAdvance(metrics.elidedText(shown, Qt::ElideLeft, area.width())) + 1);
         painter->fillRect(QRectF(x, area.top() + 2, 2, area.height() - 4), s.accentColor);
     }
     painter->restore();

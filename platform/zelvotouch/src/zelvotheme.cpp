@@ -190,30 +190,31 @@ void ZelvoTheme::apply(ZelvoStyle &s, const QHash<QString, QString> &rule) const
         const QString &value = it.value();
         s.properties.insert(name, value);
 
-        struct ColorProperty { const char *name; QColor ZelvoStyle::*member; };
-        static const ColorProperty colors[] = {
-            {"background-color", &ZelvoStyle::backgroundColor},
-            {"pressed-background-color", &ZelvoStyle::pressedBackgroundColor},
-            {"checked-background-color", &ZelvoStyle::checkedBackgroundColor},
-            {"color", &ZelvoStyle::textColor},
-            {"secondary-color", &ZelvoStyle::secondaryTextColor},
-            {"disabled-color", &ZelvoStyle::disabledTextColor},
-            {"border-color", &ZelvoStyle::borderColor},
-            {"accent-color", &ZelvoStyle::accentColor},
-            {"line-color", &ZelvoStyle::lineColor},
+        struct ColorProperty {
+            const char *name;
+            QColor ZelvoStyle::*member;
         };
-        struct LengthProperty { const char *name; qreal ZelvoStyle::*member; };
+        static const ColorProperty colors[] = {
+            { "background-color", &ZelvoStyle::backgroundColor },
+            { "pressed-background-color", &ZelvoStyle::pressedBackgroundColor },
+            { "checked-background-color", &ZelvoStyle::checkedBackgroundColor },
+            { "color", &ZelvoStyle::textColor },
+            { "secondary-color", &ZelvoStyle::secondaryTextColor },
+            { "disabled-color", &ZelvoStyle::disabledTextColor },
+            { "border-color", &ZelvoStyle::borderColor },
+            { "accent-color", &ZelvoStyle::accentColor },
+            { "line-color", &ZelvoStyle::lineColor },
+        };
+        struct LengthProperty {
+            const char *name;
+            qreal ZelvoStyle::*member;
+        };
         static const LengthProperty lengths[] = {
-            {"font-size", &ZelvoStyle::fontPixelSize},
-            {"border-width", &ZelvoStyle::borderWidth},
-            {"border-radius", &ZelvoStyle::borderRadius},
-            {"line-width", &ZelvoStyle::lineWidth},
-            {"min-width", &ZelvoStyle::minimumWidth},
-            {"min-height", &ZelvoStyle::minimumHeight},
-            {"width", &ZelvoStyle::preferredWidth},
-            {"height", &ZelvoStyle::preferredHeight},
-            {"max-width", &ZelvoStyle::maximumWidth},
-            {"spacing", &ZelvoStyle::spacing},
+            { "font-size", &ZelvoStyle::fontPixelSize },    { "border-width", &ZelvoStyle::borderWidth },
+            { "border-radius", &ZelvoStyle::borderRadius }, { "line-width", &ZelvoStyle::lineWidth },
+            { "min-width", &ZelvoStyle::minimumWidth },     { "min-height", &ZelvoStyle::minimumHeight },
+            { "width", &ZelvoStyle::preferredWidth },       { "height", &ZelvoStyle::preferredHeight },
+            { "max-width", &ZelvoStyle::maximumWidth },     { "spacing", &ZelvoStyle::spacing },
         };
         bool known = false;
         for (const ColorProperty &c : colors) {

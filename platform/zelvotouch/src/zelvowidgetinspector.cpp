@@ -38,7 +38,7 @@ void collect(QGraphicsWidget *root, const QString &layer, QList<Found> *out, boo
     if (!root || !root->isVisible())
         return;
     if (includeRoot && !isInternal(root))
-        out->append(Found{root, layer});
+        out->append(Found{ root, layer });
     for (QGraphicsItem *child : root->childItems()) {
         if (child->isWidget())
             collect(static_cast<QGraphicsWidget *>(child), layer, out);
@@ -193,7 +193,8 @@ QJsonObject describePages()
     o.insert(QStringLiteral("window"), main != nullptr);
     o.insert(QStringLiteral("visible"), main && main->isVisible());
     if (main) {
-        o.insert(QStringLiteral("orientation"), main->isPortrait() ? QStringLiteral("portrait") : QStringLiteral("landscape"));
+        o.insert(QStringLiteral("orientation"),
+                 main->isPortrait() ? QStringLiteral("portrait") : QStringLiteral("landscape"));
         o.insert(QStringLiteral("orientationLocked"), main->isOrientationLocked());
     }
     QJsonArray pages;
@@ -267,8 +268,8 @@ ZelvoAction *findMenuAction(const QString &name)
         return nullptr;
     for (ZelvoAction *action : menuActions()) {
         auto *widgetAction = qobject_cast<ZelvoWidgetAction *>(action);
-        if (action->objectName() == name || (widgetAction && widgetAction->widget()
-                                             && widgetAction->widget()->objectName() == name))
+        if (action->objectName() == name
+            || (widgetAction && widgetAction->widget() && widgetAction->widget()->objectName() == name))
             return action;
     }
     return nullptr;
@@ -318,7 +319,7 @@ bool prepareClick(QGraphicsWidget *widget, QString *error)
         if (isInternal(w) || !(w->acceptedMouseButtons() & Qt::LeftButton))
             continue;
         if (isDescendantOf(widget, w))
-            continue;  // an ancestor below the widget
+            continue; // an ancestor below the widget
         *error = QStringLiteral("the widget is covered by %1 \"%2\"")
                      .arg(QString::fromLatin1(w->metaObject()->className()), w->objectName());
         return false;

@@ -18,7 +18,7 @@ namespace ZelvoWidgetInspector {
 
 struct Found {
     QGraphicsWidget *widget = nullptr;
-    QString layer;  // "dialog", "page", "banner", "navigation"
+    QString layer; // "dialog", "page", "banner", "navigation"
 };
 
 // The window automation acts on: the active application window.

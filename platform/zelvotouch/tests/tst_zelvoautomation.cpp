@@ -61,7 +61,7 @@ public:
         clock.start();
         while (replies.isEmpty() && clock.elapsed() < timeoutMs)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        return replies.isEmpty() ? QJsonObject{{"ok", false}, {"error", "test: no reply"}} : replies.takeFirst();
+        return replies.isEmpty() ? QJsonObject{ { "ok", false }, { "error", "test: no reply" } } : replies.takeFirst();
     }
     QJsonObject call(const QJsonObject &request)
     {
@@ -125,17 +125,17 @@ private slots:
         QVERIFY(error(client.reply()).startsWith(QLatin1String("not JSON")));
         client.sendRaw("[1, 2]");
         QCOMPARE(client.reply().value("ok").toBool(), false);
-        QVERIFY(error(client.call({{"cmd", "explode"}})).contains(QLatin1String("unknown command")));
-        QVERIFY(!client.call({{"nocmd", 1}}).value("ok").toBool());
-        QVERIFY(!client.call({{"cmd", "click"}, {"objectName", "nothing"}}).value("ok").toBool());
-        QVERIFY(!client.call({{"cmd", "click"}}).value("ok").toBool());
-        QVERIFY(!client.call({{"cmd", "answer"}, {"button", "Yes"}}).value("ok").toBool());
-        QVERIFY(!client.call({{"cmd", "back"}}).value("ok").toBool());
-        const QJsonObject waited = client.call({{"cmd", "wait"}, {"objectName", "never"}, {"timeout_ms", 100}});
+        QVERIFY(error(client.call({ { "cmd", "explode" } })).contains(QLatin1String("unknown command")));
+        QVERIFY(!client.call({ { "nocmd", 1 } }).value("ok").toBool());
+        QVERIFY(!client.call({ { "cmd", "click" }, { "objectName", "nothing" } }).value("ok").toBool());
+        QVERIFY(!client.call({ { "cmd", "click" } }).value("ok").toBool());
+        QVERIFY(!client.call({ { "cmd", "answer" }, { "button", "Yes" } }).value("ok").toBool());
+        QVERIFY(!client.call({ { "cmd", "back" } }).value("ok").toBool());
+        const QJsonObject waited = client.call({ { "cmd", "wait" }, { "objectName", "never" }, { "timeout_ms", 100 } });
         QVERIFY(error(waited).contains(QLatin1String("timed out")));
         client.sendRaw(QByteArray(2 * 1024 * 1024, 'x'));
         QVERIFY(error(client.reply()).contains(QLatin1String("too long")));
-        QVERIFY(client.call({{"cmd", "pages"}}).value("ok").toBool());  // still served
+        QVERIFY(client.call({ { "cmd", "pages" } }).value("ok").toBool()); // still served
     }
 
     void listingAndClicking()
@@ -153,11 +153,11 @@ private slots:
         model.appendRow(new QStandardItem(QStringLiteral("beta")));
         auto *list = new ZelvoList;
         list->setItemModel(&model);
-        ZelvoApplicationPage *page = showPage(&window, QStringLiteral("clickPage"), {label, button, foreign, list});
+        ZelvoApplicationPage *page = showPage(&window, QStringLiteral("clickPage"), { label, button, foreign, list });
         page->setEscapeMode(ZelvoApplicationPage::EscapeManualBack);
 
         InProcessClient client;
-        const QJsonObject listing = client.call({{"cmd", "widgets"}});
+        const QJsonObject listing = client.call({ { "cmd", "widgets" } });
         QVERIFY(listing.value("ok").toBool());
         QCOMPARE(listing.value("page").toObject().value("objectName").toString(), QStringLiteral("clickPage"));
         QCOMPARE(listing.value("page").toObject().value("escapeMode").toInt(), 1);
@@ -171,42 +171,42 @@ private slots:
                  QStringLiteral("No such label"));
 
         QSignalSpy pressed(button, &ZelvoButton::clicked);
-        QVERIFY(client.call({{"cmd", "click"}, {"objectName", "pressButton"}}).value("ok").toBool());
+        QVERIFY(client.call({ { "cmd", "click" }, { "objectName", "pressButton" } }).value("ok").toBool());
         QTRY_COMPARE(pressed.count(), 1);
-        QVERIFY(client.call({{"cmd", "click"}, {"text", "Press"}}).value("ok").toBool());
+        QVERIFY(client.call({ { "cmd", "click" }, { "text", "Press" } }).value("ok").toBool());
         QTRY_COMPARE(pressed.count(), 2);
-        QVERIFY(client.call({{"cmd", "click"}, {"objectName", "foreign"}}).value("ok").toBool());
+        QVERIFY(client.call({ { "cmd", "click" }, { "objectName", "foreign" } }).value("ok").toBool());
         QTRY_COMPARE(foreign->taps, 1);
         QSignalSpy rows(list, &ZelvoList::itemClicked);
-        QVERIFY(client.call({{"cmd", "click"}, {"text", "beta"}}).value("ok").toBool());
+        QVERIFY(client.call({ { "cmd", "click" }, { "text", "beta" } }).value("ok").toBool());
         QTRY_COMPARE(rows.count(), 1);
         QCOMPARE(rows.first().first().value<QModelIndex>().row(), 1);
 
         // Nothing under a modal box can be tapped.
         auto *box = new ZelvoMessageBox(QStringLiteral("Over it"));
         box->appear(&window, ZelvoSceneWindow::DestroyWhenDone);
-        const QJsonObject covered = client.call({{"cmd", "click"}, {"objectName", "pressButton"}});
+        const QJsonObject covered = client.call({ { "cmd", "click" }, { "objectName", "pressButton" } });
         QVERIFY(error(covered).contains(QLatin1String("covered")));
         box->disappear();
 
         button->setEnabled(false);
-        QVERIFY(!client.call({{"cmd", "click"}, {"objectName", "pressButton"}}).value("ok").toBool());
+        QVERIFY(!client.call({ { "cmd", "click" }, { "objectName", "pressButton" } }).value("ok").toBool());
 
         QSignalSpy back(page, &ZelvoApplicationPage::backButtonClicked);
-        QVERIFY(client.call({{"cmd", "back"}}).value("ok").toBool());
+        QVERIFY(client.call({ { "cmd", "back" } }).value("ok").toBool());
         QTRY_COMPARE(back.count(), 1);
 
-        const QJsonObject stack = client.call({{"cmd", "pages"}});
+        const QJsonObject stack = client.call({ { "cmd", "pages" } });
         QCOMPARE(stack.value("visible").toBool(), true);
         QCOMPARE(stack.value("pages").toArray().size(), 1);
         QCOMPARE(stack.value("pages").toArray().first().toObject().value("objectName").toString(),
                  QStringLiteral("clickPage"));
 
         const QString shot = socketDir().filePath(QStringLiteral("inprocess.png"));
-        const QJsonObject saved = client.call({{"cmd", "screenshot"}, {"path", shot}});
+        const QJsonObject saved = client.call({ { "cmd", "screenshot" }, { "path", shot } });
         QVERIFY(saved.value("ok").toBool());
         QCOMPARE(QImage(shot).size(), QSize(480, 854));
-        QVERIFY(!client.call({{"cmd", "screenshot"}, {"path", "/nonexistent/dir/x.png"}}).value("ok").toBool());
+        QVERIFY(!client.call({ { "cmd", "screenshot" }, { "path", "/nonexistent/dir/x.png" } }).value("ok").toBool());
     }
 
     void answersInsideNestedLoops()
@@ -218,24 +218,24 @@ private slots:
         ZelvoMessageBox box(QStringLiteral("Expired"), QStringLiteral("Install?"), QMessageBox::Yes | QMessageBox::No);
         box.setObjectName(QStringLiteral("certificateExpiredDialog"));
         QTimer::singleShot(0, this, [&]() {
-            client.send({{"cmd", "wait"}, {"objectName", "certificateExpiredDialog"}});
-            client.send({{"cmd", "answer"}, {"button", "No"}});
+            client.send({ { "cmd", "wait" }, { "objectName", "certificateExpiredDialog" } });
+            client.send({ { "cmd", "answer" }, { "button", "No" } });
         });
         QCOMPARE(box.exec(), int(QMessageBox::No));
         QTRY_COMPARE(client.replies.size(), 2);
         QCOMPARE(client.replies.takeFirst().value("text").toString(), QStringLiteral("Install?"));
         QVERIFY(client.replies.takeFirst().value("ok").toBool());
 
-        QTimer::singleShot(0, this, [&]() { client.send({{"cmd", "answer"}, {"button", "Accept"}}); });
+        QTimer::singleShot(0, this, [&]() { client.send({ { "cmd", "answer" }, { "button", "Accept" } }); });
         QCOMPARE(box.exec(), int(QMessageBox::Yes));
-        QTimer::singleShot(0, this, [&]() { client.send({{"cmd", "answer"}, {"button", "Cancel"}}); });
+        QTimer::singleShot(0, this, [&]() { client.send({ { "cmd", "answer" }, { "button", "Cancel" } }); });
         QCOMPARE(box.exec(), int(QMessageBox::NoButton));
         QTRY_COMPARE(client.replies.size(), 2);
         client.replies.clear();
         QTimer::singleShot(0, this, [&]() {
-            client.send({{"cmd", "answer"}, {"button", "Ok"}});  // no such button: refused
-            client.send({{"cmd", "answer"}, {"button", "Maybe"}});
-            client.send({{"cmd", "answer"}, {"button", "Yes"}});
+            client.send({ { "cmd", "answer" }, { "button", "Ok" } }); // no such button: refused
+            client.send({ { "cmd", "answer" }, { "button", "Maybe" } });
+            client.send({ { "cmd", "answer" }, { "button", "Yes" } });
         });
         QCOMPARE(box.exec(), int(QMessageBox::Yes));
         QTRY_COMPARE(client.replies.size(), 3);
@@ -262,10 +262,10 @@ private slots:
         accept->setObjectName(QStringLiteral("acceptButton"));
         QJsonObject listing;
         QTimer::singleShot(0, this, [&]() {
-            client.send({{"cmd", "type"}, {"objectName", "newPasswordField"}, {"text", "s3cret"}});
-            client.send({{"cmd", "type"}, {"objectName", "nameLabel"}, {"text", "x"}});
-            client.send({{"cmd", "widgets"}});
-            client.send({{"cmd", "click"}, {"objectName", "acceptButton"}});
+            client.send({ { "cmd", "type" }, { "objectName", "newPasswordField" }, { "text", "s3cret" } });
+            client.send({ { "cmd", "type" }, { "objectName", "nameLabel" }, { "text", "x" } });
+            client.send({ { "cmd", "widgets" } });
+            client.send({ { "cmd", "click" }, { "objectName", "acceptButton" } });
         });
         QVERIFY(dialog.exec(&window) != 0);
         QCOMPARE(field->text(), QStringLiteral("s3cret"));
@@ -275,10 +275,10 @@ private slots:
         listing = client.replies.at(2);
         const QJsonObject shown = ZelvoAutomationClient::findWidget(listing, QStringLiteral("newPasswordField"));
         QCOMPARE(shown.value("layer").toString(), QStringLiteral("dialog"));
-        QVERIFY(!QJsonDocument(listing).toJson().contains("s3cret"));  // a password never leaves
+        QVERIFY(!QJsonDocument(listing).toJson().contains("s3cret")); // a password never leaves
         QCOMPARE(shown.value("text").toString().size(), 6);
 
-        QTimer::singleShot(0, this, [&]() { client.send({{"cmd", "answer"}, {"button", "Cancel"}}); });
+        QTimer::singleShot(0, this, [&]() { client.send({ { "cmd", "answer" }, { "button", "Cancel" } }); });
         QCOMPARE(dialog.exec(&window), 0);
     }
 
@@ -293,7 +293,6 @@ private slots:
         QVERIFY(!server.listen(path));
         QVERIFY(QFile::exists(path));
     }
-
 };
 
 int main(int argc, char **argv)

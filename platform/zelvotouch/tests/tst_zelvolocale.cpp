@@ -16,21 +16,48 @@ private:
     static QStringList productIds()
     {
         return {
-            "lgd_certman_addcert_title", "lgd_certman_allcertificates", "lgd_certman_banner_rootdelete",
-            "lgd_certman_cert_changed_maninmiddle", "lgd_certman_cert_does_not_exist", "lgd_certman_cert_expired",
-            "lgd_certman_certdetails", "lgd_certman_certificatemanagertitle",
-            "lgd_certman_certificatepackagename", "lgd_certman_certificatesdisplayed",
-            "lgd_certman_certificatesettings", "lgd_certman_certsettings", "lgd_certman_changepassword",
-            "lgd_certman_command_addcertificate", "lgd_certman_corruptdialog_text",
-            "lgd_certman_corruptdialog_title", "lgd_certman_deletecertificate", "lgd_certman_deletetitle",
-            "lgd_certman_expdialog_text", "lgd_certman_expdialog_title", "lgd_certman_incorrectpassword",
-            "lgd_certman_install_and_trust_cert", "lgd_certman_issuer_none", "lgd_certman_keep_trusting_cert",
-            "lgd_certman_mailusers", "lgd_certman_new_certificate", "lgd_certman_noaction",
-            "lgd_certman_noitems", "lgd_certman_notifyonly", "lgd_certman_notvaliddialog_text",
-            "lgd_certman_notvaliddialog_title", "lgd_certman_old_certificate", "lgd_certman_passwordprompt",
-            "lgd_certman_rootcertificates", "lgd_certman_servercertificate", "lgd_certman_servercertificates",
-            "lgd_certman_softwaremakers", "lgd_certman_trust_always", "lgd_certman_trust_for24",
-            "lgd_certman_usercertificates", "lgd_certman_websites", "lgd_certman_wifi",
+            "lgd_certman_addcert_title",
+            "lgd_certman_allcertificates",
+            "lgd_certman_banner_rootdelete",
+            "lgd_certman_cert_changed_maninmiddle",
+            "lgd_certman_cert_does_not_exist",
+            "lgd_certman_cert_expired",
+            "lgd_certman_certdetails",
+            "lgd_certman_certificatemanagertitle",
+            "lgd_certman_certificatepackagename",
+            "lgd_certman_certificatesdisplayed",
+            "lgd_certman_certificatesettings",
+            "lgd_certman_certsettings",
+            "lgd_certman_changepassword",
+            "lgd_certman_command_addcertificate",
+            "lgd_certman_corruptdialog_text",
+            "lgd_certman_corruptdialog_title",
+            "lgd_certman_deletecertificate",
+            "lgd_certman_deletetitle",
+            "lgd_certman_expdialog_text",
+            "lgd_certman_expdialog_title",
+            "lgd_certman_incorrectpassword",
+            "lgd_certman_install_and_trust_cert",
+            "lgd_certman_issuer_none",
+            "lgd_certman_keep_trusting_cert",
+            "lgd_certman_mailusers",
+            "lgd_certman_new_certificate",
+            "lgd_certman_noaction",
+            "lgd_certman_noitems",
+            "lgd_certman_notifyonly",
+            "lgd_certman_notvaliddialog_text",
+            "lgd_certman_notvaliddialog_title",
+            "lgd_certman_old_certificate",
+            "lgd_certman_passwordprompt",
+            "lgd_certman_rootcertificates",
+            "lgd_certman_servercertificate",
+            "lgd_certman_servercertificates",
+            "lgd_certman_softwaremakers",
+            "lgd_certman_trust_always",
+            "lgd_certman_trust_for24",
+            "lgd_certman_usercertificates",
+            "lgd_certman_websites",
+            "lgd_certman_wifi",
         };
     }
 
@@ -41,7 +68,7 @@ private slots:
         QVERIFY(locale.installTrCatalog(QStringLiteral("common")));
         QVERIFY(locale.installTrCatalog(QStringLiteral("certificatemanager")));
         QVERIFY(locale.installTrCatalog(QStringLiteral("plixcontrolpanel-trustpanel")));
-        QVERIFY(locale.installTrCatalog(QStringLiteral("common")));  // twice is harmless
+        QVERIFY(locale.installTrCatalog(QStringLiteral("common"))); // twice is harmless
         QCOMPARE(locale.installedCatalogs().size(), 3);
         ZelvoLocale::setDefault(locale);
         for (const QString &id : productIds()) {
@@ -78,7 +105,7 @@ private slots:
         const QString named = ZelvoLocale::trId("lgd_certman_certificatepackagename").arg(QStringLiteral("bundle.p12"));
         QVERIFY(named.contains(QLatin1String("bundle.p12")));
 
-        for (const char *id : {"lgd_certman_corruptdialog_text", "lgd_certman_expdialog_text"}) {
+        for (const char *id : { "lgd_certman_corruptdialog_text", "lgd_certman_expdialog_text" }) {
             const QString text = ZelvoLocale::trId(id).arg(QStringLiteral("Example CA"));
             QVERIFY2(text.contains(QLatin1String("Example CA")) && !text.contains(QLatin1Char('%')), id);
         }
@@ -107,7 +134,6 @@ private slots:
         QCOMPARE(label.text(), QStringLiteral("lgd_certman_noitems"));
         QVERIFY(!label.displayText().startsWith(QLatin1String("lgd_")));
     }
-
 };
 
 int main(int argc, char **argv)

@@ -46,7 +46,7 @@ private slots:
             ZelvoMessageBox box(QStringLiteral("Title"), QStringLiteral("Text"), QMessageBox::Yes | QMessageBox::No);
             QTimer::singleShot(0, this, [&]() {
                 // The box is over the waiting page.
-                QCOMPARE(window.dialogs(), (QList<ZelvoSceneWindow *>{&box}));
+                QCOMPARE(window.dialogs(), (QList<ZelvoSceneWindow *>{ &box }));
                 QCOMPARE(window.currentPage(), outer);
                 box.button(QMessageBox::No)->click();
             });
@@ -58,7 +58,7 @@ private slots:
         waitForBack(&window, outer);
         order << QStringLiteral("page left");
         QCOMPARE(boxResult, int(QMessageBox::No));
-        QCOMPARE(order, (QStringList{QStringLiteral("box answered"), QStringLiteral("page left")}));
+        QCOMPARE(order, (QStringList{ QStringLiteral("box answered"), QStringLiteral("page left") }));
     }
 
     void answeringAnOuterBoxWhileAnInnerWaitRuns()
@@ -95,7 +95,7 @@ private slots:
 
         ZelvoButton *custom = dialog.addButton(QStringLiteral("Later"), QMessageBox::ActionRole);
         QTimer::singleShot(0, &dialog, [&]() {
-            custom->click();  // neither accepts nor rejects
+            custom->click(); // neither accepts nor rejects
             QVERIFY(dialog.isRunning());
             dialog.accept();
         });

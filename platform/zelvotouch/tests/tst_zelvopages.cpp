@@ -52,10 +52,10 @@ private slots:
         manual->setEscapeMode(ZelvoApplicationPage::EscapeManualBack);
         bottom->appear(&window);
         manual->appear(&window);
-        QCOMPARE(window.pages(), (QList<ZelvoApplicationPage *>{bottom, manual}));
+        QCOMPARE(window.pages(), (QList<ZelvoApplicationPage *>{ bottom, manual }));
         QCOMPARE(window.currentPage(), manual);
         QCOMPARE(changed.count(), 2);
-        QVERIFY(!bottom->isVisible());  // covered, but still on display
+        QVERIFY(!bottom->isVisible()); // covered, but still on display
         QVERIFY(bottom->isOnDisplay());
 
         // Manual back only signals.
@@ -75,7 +75,7 @@ private slots:
         QCOMPARE(disappeared.count(), 0);
         flush();
         QCOMPARE(disappeared.count(), 1);
-        delete manual;  // kept when done: still ours
+        delete manual; // kept when done: still ours
 
         bottom->setEscapeMode(ZelvoApplicationPage::EscapeCloseWindow);
         window.show();
@@ -97,9 +97,9 @@ private slots:
         dismissedNow->appear(&window, ZelvoSceneWindow::DestroyWhenDismissed);
 
         dismissedNow->dismiss();
-        dismissedOnly->disappear();  // leaves, but was not dismissed
+        dismissedOnly->disappear(); // leaves, but was not dismissed
         done->disappear();
-        keep->close();                // close() dismisses
+        keep->close(); // close() dismisses
         QVERIFY(window.pages().isEmpty());
         flush();
         QVERIFY(dismissedNow.isNull());
@@ -142,24 +142,23 @@ private slots:
         window.show();
         ZelvoApplication::closeAllWindows();
         QVERIFY(!window.isVisible());
-        QCOMPARE(window.currentPage(), p);  // hiding keeps the pages
+        QCOMPARE(window.currentPage(), p); // hiding keeps the pages
     }
 
     void centralWidgets()
     {
         ZelvoApplicationPage p;
-        QGraphicsWidget *made = p.centralWidget();  // made on first use
+        QGraphicsWidget *made = p.centralWidget(); // made on first use
         QVERIFY(made);
         QCOMPARE(p.centralWidget(), made);
         QPointer<QGraphicsWidget> old = made;
         auto *replacement = new QGraphicsWidget;
         p.setCentralWidget(replacement);
-        QVERIFY(old.isNull());  // the page owned it
+        QVERIFY(old.isNull()); // the page owned it
         QCOMPARE(p.centralWidget(), replacement);
         p.setCentralWidget(nullptr);
         QVERIFY(p.centralWidget() != nullptr);
     }
-
 };
 
 int main(int argc, char **argv)

@@ -16,11 +16,21 @@ private slots:
     void productStyleNamesHaveRules()
     {
         const QStringList names = {
-            "CommonApplicationPageInverted", "CommonHeaderInverted", "CommonHeaderDividerInverted",
-            "CommonBodyTextInverted", "CommonTopButtonInverted", "CommonBottomButtonInverted",
-            "CommonGroupHeaderPanelInverted", "CommonGroupHeaderDividerInverted", "CommonGroupHeaderInverted",
-            "CommonSpacer", "CommonLargeSpacer", "CommonLargeSpinnerInverted", "CommonEmptyStateTitleInverted",
-            "InformationBanner", "rootDeleteInfoBanner",
+            "CommonApplicationPageInverted",
+            "CommonHeaderInverted",
+            "CommonHeaderDividerInverted",
+            "CommonBodyTextInverted",
+            "CommonTopButtonInverted",
+            "CommonBottomButtonInverted",
+            "CommonGroupHeaderPanelInverted",
+            "CommonGroupHeaderDividerInverted",
+            "CommonGroupHeaderInverted",
+            "CommonSpacer",
+            "CommonLargeSpacer",
+            "CommonLargeSpinnerInverted",
+            "CommonEmptyStateTitleInverted",
+            "InformationBanner",
+            "rootDeleteInfoBanner",
         };
         for (const QString &name : names)
             QVERIFY2(ZelvoTheme::instance().hasRule(name), qPrintable(name));

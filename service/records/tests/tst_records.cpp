@@ -3,10 +3,10 @@
 #include "trustdatabase.h"
 #include "trustrecords.h"
 
-#include <QtTest>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
+#include <QtTest>
 
 class TestRecords : public QObject
 {
@@ -146,7 +146,8 @@ private slots:
 
         QVERIFY(exec(QStringLiteral("DROP TABLE certificates")));
         QVERIFY(!trust.replaceCertificate(second, 2, day, QByteArray("x")));
-        QVERIFY(trust.lastStatement().startsWith(QLatin1String("UPDATE certificates SET installed = 1, trust_type = 2, ")));
+        QVERIFY(
+            trust.lastStatement().startsWith(QLatin1String("UPDATE certificates SET installed = 1, trust_type = 2, ")));
         QVERIFY(!trust.lastError().isEmpty());
         QVERIFY(exec(QString::fromLatin1(TrustDatabase::certificatesTableStatement)));
     }

@@ -44,9 +44,8 @@ private slots:
             << QList<TrustRecord>{ record(4, presented, 1, past) } << expiry << TrustDecision::Trusted << qint64(4);
         QTest::newRow("type 0 (schema default) trusts for good")
             << QList<TrustRecord>{ record(4, presented, 0) } << expiry << TrustDecision::Trusted << qint64(4);
-        QTest::newRow("type 2 within its period")
-            << QList<TrustRecord>{ record(4, presented, 2, now.addDays(1)) } << expiry << TrustDecision::Trusted
-            << qint64(4);
+        QTest::newRow("type 2 within its period") << QList<TrustRecord>{ record(4, presented, 2, now.addDays(1)) }
+                                                  << expiry << TrustDecision::Trusted << qint64(4);
         QTest::newRow("type 2 ending exactly now still trusts")
             << QList<TrustRecord>{ record(4, presented, 2, now) } << expiry << TrustDecision::Trusted << qint64(4);
         QTest::newRow("type 2 lapsed before the certificate's end: asked again")
@@ -61,8 +60,7 @@ private slots:
             << QList<TrustRecord>{ record(4, presented, 2, past) } << QDateTime() << TrustDecision::AskAgain
             << qint64(4);
         QTest::newRow("type 2 with an unreadable end: asked again")
-            << QList<TrustRecord>{ record(4, presented, 2) } << now.addDays(-3) << TrustDecision::AskAgain
-            << qint64(4);
+            << QList<TrustRecord>{ record(4, presented, 2) } << now.addDays(-3) << TrustDecision::AskAgain << qint64(4);
         QTest::newRow("changed certificate: the last record of the name")
             << QList<TrustRecord>{ record(4, other, 1), record(9, other + "2", 2, now.addDays(1)) } << expiry
             << TrustDecision::AskChanged << qint64(9);
@@ -70,8 +68,7 @@ private slots:
             << QList<TrustRecord>{ record(4, other, 1), record(5, presented, 2, past), record(6, presented, 1) }
             << expiry << TrustDecision::AskAgain << qint64(5);
         QTest::newRow("an image that only begins alike is another certificate")
-            << QList<TrustRecord>{ record(4, presented + "x", 1) } << expiry << TrustDecision::AskChanged
-            << qint64(4);
+            << QList<TrustRecord>{ record(4, presented + "x", 1) } << expiry << TrustDecision::AskChanged << qint64(4);
     }
 
     void decidesByTheFirstRecordOfTheSameCertificate()

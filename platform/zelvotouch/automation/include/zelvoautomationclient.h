@@ -42,14 +42,14 @@ public:
     bool click(const QString &objectName);
     bool clickText(const QString &text);
     bool back();
-    bool answer(const QString &button);  // "Yes", "No", "Ok", "Accept", "Cancel"
+    bool answer(const QString &button); // "Yes", "No", "Ok", "Accept", "Cancel"
     bool type(const QString &objectName, const QString &text);
     bool waitFor(const QString &objectName, int timeoutMs = 5000);
     bool waitForText(const QString &text, int timeoutMs = 5000);
     bool screenshot(const QString &path);
 
     QJsonObject lastReply() const;
-    QString lastError() const;  // the last reply's "error", or the transport's
+    QString lastError() const; // the last reply's "error", or the transport's
 
     // The entry of a "widgets" reply with that object name, or an empty object.
     static QJsonObject findWidget(const QJsonObject &widgetsReply, const QString &objectName);
