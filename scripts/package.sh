@@ -116,8 +116,10 @@ for _ in $(seq 100); do [ -S "$bus/system_bus_socket" ] && [ -s "$work/address" 
 reply=$(timeout 60 gdbus call --system --dest com.tavelo.certman --object-path /request \
           --method com.tavelo.certman.LoadCertificatesFromDomains "['common-ca']" 2>&1) \
   || { cat "$work/bus.log"; fail "calling the installed service failed: $reply"; }
-pid=$(gdbus call --system --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
-        --method org.freedesktop.DBus.GetConnectionUnixProcessID com.tavelo.certman | tr -dc '0-9 ' | awk '{print $NF}')
+owner=$(gdbus call --system --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
+          --method org.freedesktop.DBus.GetConnectionUnixProcessID com.tavelo.certman 2>&1) \
+  || fail "the service left the bus right after its reply: $owner"
+pid=$(tr -dc '0-9 ' <<<"$owner" | awk '{print $NF}')
 program=$(readlink "/proc/$pid/exe" || true)
 maps=$(cat "/proc/$pid/maps" 2>/dev/null || true)
 [ "$program" = "$root/usr/bin/trustkeep" ] || fail "the bus started $program, not the installed trustkeep"
