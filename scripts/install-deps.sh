@@ -11,6 +11,7 @@ packages=(
   dbus libglib2.0-bin sqlite3 python3
   clang libclang-rt-14-dev
   fonts-dejavu-core
+  dpkg-dev file lintian
 )
 
 missing=()

@@ -3,13 +3,33 @@
 #include "platformlog.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QSet>
+
+namespace {
+
+// The installed applet folder as seen from this program's own folder, so that
+// a tree installed under another root (a package unpacked for a check) finds
+// its own applets before any compiled-in folder.
+QString folderBesideProgram()
+{
+    const QString program = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+    if (program.isEmpty())
+        return QString();
+    return QDir::cleanPath(QFileInfo(program).absolutePath() + QLatin1Char('/')
+                           + QStringLiteral(PLIX_APPLET_DIR_FROM_PROGRAM));
+}
+
+} // namespace
 
 const char *const PlixAppletDirectory::pathVariable = "PLIXCONTROLPANEL_APPLET_PATH";
 
 QStringList PlixAppletDirectory::searchFolders()
 {
     QStringList folders = QString::fromLocal8Bit(qgetenv(pathVariable)).split(QLatin1Char(':'), Qt::SkipEmptyParts);
+    const QString besideProgram = folderBesideProgram();
+    if (!besideProgram.isEmpty() && QFileInfo(besideProgram).isDir())
+        folders << besideProgram;
     folders << QStringLiteral(PLIX_BUILD_APPLET_DIR) << QStringLiteral(PLIX_INSTALL_APPLET_DIR);
     folders.removeDuplicates();
     return folders;

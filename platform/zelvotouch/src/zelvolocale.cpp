@@ -18,6 +18,11 @@
 #ifndef ZELVO_INSTALL_TRANSLATIONS_DIR
 #define ZELVO_INSTALL_TRANSLATIONS_DIR ""
 #endif
+// Where the catalogs are installed, seen from the installed library's folder, so
+// that a tree installed under another root finds its own catalogs first.
+#ifndef ZELVO_TRANSLATIONS_DIR_FROM_LIBRARY
+#define ZELVO_TRANSLATIONS_DIR_FROM_LIBRARY "../share/trustkeep/translations"
+#endif
 
 namespace {
 
@@ -71,7 +76,7 @@ QStringList ZelvoLocale::catalogSearchPaths()
         paths << p;
     const QString libDir = libraryDirectory();
     if (!libDir.isEmpty())
-        paths << QDir::cleanPath(libDir + QStringLiteral("/../share/trustkeep/translations"));
+        paths << QDir::cleanPath(libDir + QLatin1Char('/') + QStringLiteral(ZELVO_TRANSLATIONS_DIR_FROM_LIBRARY));
     if (qstrlen(ZELVO_BUILD_TRANSLATIONS_DIR) > 0)
         paths << QString::fromUtf8(ZELVO_BUILD_TRANSLATIONS_DIR);
     if (qstrlen(ZELVO_INSTALL_TRANSLATIONS_DIR) > 0)
