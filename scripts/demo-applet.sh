@@ -74,7 +74,6 @@ show_kind "Server certificates"
 shot plixcontrolpanel list-server "Server certificates: the trust decisions made through CheckCertificate"
 show_kind "User certificates"
 shot plixcontrolpanel list-user "User certificates: the three with keys, one of each preference"
-said "the list by kind: all, root, user, server"
 
 # Details, and a related certificate one level deeper each time.
 panel click --text "Bank Login"
@@ -89,7 +88,7 @@ shot plixcontrolpanel details-root "One level deeper: \"Demo Device Root CA\" of
 panel click deleteCertificate
 panel wait rootDeleteInfoBanner 20000
 shot plixcontrolpanel root-banner "Deleting a root certificate is refused, with a banner"
-said "details of Bank Login, its issuing CA and root; deleting the root refused with a banner"
+said "lists by kind (all, root, user, server); details of Bank Login, its issuing CA and its root (deleting it: a banner)"
 
 # The key's password, changed in the service's dialog.
 gone rootDeleteInfoBanner
@@ -105,7 +104,7 @@ service type newPasswordField bank-5678
 service type confirmPasswordField bank-5678
 service click acceptButton
 page plixPage5
-said "the password of Bank Login changed in the service's dialog (now bank-5678)"
+said "Bank Login's password changed in the service's dialog (now bank-5678)"
 
 # A purpose change, then a preference change, on the settings page.
 to_list
@@ -118,7 +117,6 @@ panel click purpose_ssl
 shot plixcontrolpanel settings-purpose "A purpose change: web sites added to wireless networks"
 panel back
 page plixPage5
-said "Office Wi-Fi: web sites added to its purposes"
 to_list
 panel click --text "Ann Example"
 page plixPage5
@@ -131,7 +129,7 @@ panel click --text "Ask for confirmation"
 app_close_menu plixcontrolpanel
 panel back
 page plixPage5
-said "the key of Ann Example from \"use without asking\" to \"ask for confirmation\""
+said "purposes: web sites added to Office Wi-Fi; preference: Ann Example's key to \"ask for confirmation\""
 
 # A deletion, with its question.
 to_list
@@ -143,7 +141,6 @@ shot plixcontrolpanel delete-question "Delete certificate (menu): the applet ask
 panel answer Yes
 page plixPage0
 shot plixcontrolpanel list-after-delete "Back on the list: \"Old Laptop\" is gone"
-said "Old Laptop deleted after its question"
 
 # Import from a file: the file list, the file's certificates, their settings.
 panel click importNew
@@ -170,7 +167,7 @@ to_list
 show_kind "User certificates"
 app_wait_text plixcontrolpanel "Partner Portal"
 shot plixcontrolpanel list-after-import "The user certificates with the imported \"Partner Portal\""
-said "Partner Portal and its CA imported from partner-certificates.pem for web sites and e-mail users"
+said "Old Laptop deleted after its question; Partner Portal and its CA imported from a file, for web sites and e-mail"
 
 # Back from the list ends the control panel.
 panel back

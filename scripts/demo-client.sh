@@ -17,10 +17,9 @@ service_ends
 
 listed=$(certman LoadCertificatesFromDomains "['common-ca', 'ssl-user', 'smime-user', 'wifi-user', 'server']" \
   | grep -o "': <'" | wc -l)
-said "LoadCertificatesFromDomains: $listed certificates in common-ca, the user domains and the trust records"
-said "CheckCertificate shop.example.com: $(answer CheckCertificate "$(cat "$material/server-shop.b64")")"
-said "GetPrivateKeyData (the key's preference): Ann Example $(answer GetPrivateKeyData "$ann")," \
-  "Bank Login $(answer GetPrivateKeyData "$bank")"
+said "LoadCertificatesFromDomains: $listed certificates;" \
+  "CheckCertificate shop.example.com: $(answer CheckCertificate "$(cat "$material/server-shop.b64")");" \
+  "GetPrivateKeyData: $(answer GetPrivateKeyData "$ann") (Ann Example), $(answer GetPrivateKeyData "$bank") (Bank Login)"
 
 # A key under "ask for confirmation": the service asks before handing it out.
 asked_call "$material/key.out" GetPrivateKey "$ann" "$wifiUse"
@@ -28,7 +27,7 @@ app trustkeep_dbus wait acceptButton 60000
 shot trustkeep_dbus service-key-confirmation "GetPrivateKey for the key of \"Ann Example\": the service asks the user first"
 app trustkeep_dbus click acceptButton
 wait $asked
-said "GetPrivateKey Ann Example (after the user allowed it): a $(grep -o "[A-Za-z0-9+/=]*" "$material/key.out" | wc -L)-character cryptogram for $wifiUse"
+allowed=$(grep -o "[A-Za-z0-9+/=]*" "$material/key.out" | wc -L)
 
 # A key under "ask for password": the key's password, asked by the service.
 service_ends
@@ -38,7 +37,8 @@ shot trustkeep_dbus service-key-password "GetPrivateKey for the key of \"Bank Lo
 app trustkeep_dbus type currentPasswordField bank-5678
 app trustkeep_dbus click acceptButton
 wait $asked
-said "GetPrivateKey Bank Login (after its password): a $(grep -o "[A-Za-z0-9+/=]*" "$material/key.out" | wc -L)-character cryptogram"
+said "GetPrivateKey: Ann Example's key once the user allowed it, Bank Login's after its password" \
+  "($allowed and $(grep -o "[A-Za-z0-9+/=]*" "$material/key.out" | wc -L) characters of cryptogram)"
 
 # Any program may show a certificate to the user.
 service_ends
@@ -47,13 +47,11 @@ app trustkeep_dbus wait certificateDetailsWidget 60000
 shot trustkeep_dbus service-show-certificate "ShowCertificateInfo: the service shows mail.example.org until the user goes back"
 app trustkeep_dbus back
 wait $asked
-said "ShowCertificateInfo mail.example.org: $(sed 's/^(//; s/,)$//' "$material/show.out")"
-
-said "DeleteCertificateFromDomains Ann Example from smime-user:" \
-  "$(answer DeleteCertificateFromDomains "$ann" "['smime-user']")"
+deleted=$(answer DeleteCertificateFromDomains "$ann" "['smime-user']")
 methods=$(gdbus introspect --xml --system --dest com.tavelo.certman --object-path /request \
   | sed -n '/<interface name="com.tavelo.certman">/,/<\/interface>/p' | grep -c '<method')
-said "Introspect: $methods methods; InstallCertificateToDomains and ChangePrivateKeyPassword were called above"
+said "ShowCertificateInfo: $(sed 's/^(//; s/,)$//' "$material/show.out");" \
+  "DeleteCertificateFromDomains Ann Example: $deleted; Introspect: $methods methods"
 
 # The policy: every account may check a certificate, introspect and ping;
 # the rest is for root and the device's user.
@@ -63,7 +61,7 @@ if [ "$(id -u)" -eq 0 ] && id nobody > /dev/null 2>&1; then
     | sed 's/^(//; s/,)$//')
   refused=$(as_nobody --method com.tavelo.certman.LoadCertificatesFromDomains "['ssl-user']" | grep -c AccessDenied || true)
   note "As nobody: CheckCertificate $checked; LoadCertificatesFromDomains refused: $refused"
-  said "as the account nobody: CheckCertificate answers $checked, LoadCertificatesFromDomains" \
+  said "as the account nobody: CheckCertificate answers $checked; LoadCertificatesFromDomains" \
     "$([ "$refused" -gt 0 ] && echo "is refused by the bus" || echo "was NOT refused")"
 fi
 

@@ -74,6 +74,7 @@ cleanup() {
 trap cleanup EXIT
 for _ in $(seq 50); do [ -s "$bus/address" ] && break; sleep 0.1; done
 
+started=$(date +%s)
 echo "trustkeep on an emulated handset: $device"
 
 # --- 1. the device ----------------------------------------------------------
@@ -83,6 +84,7 @@ if [ ! -s /etc/ssl/certs/ca-certificates.crt ]; then
 fi
 echo "1. The device"
 "$build/bin/make-demo-device" ca-bundle /etc/ssl/certs/ca-certificates.crt
+mkdir -p "$device/etc/bastra-certs/codesigning"   # the system image's software-maker domain, empty here
 "$build/bin/make-demo-device" material "$material"  # scripts/demo-tools/make-demo-device.cpp
 "$build/bin/make-demo-files" "$home"                 # files for the installer, also seen by the applet
 
@@ -141,7 +143,16 @@ echo "4. The certificate installer (trustkeep without --dbus)"
 echo "5. The service answering gdbus (every method), and the bus policy"
 "$here/scripts/demo-client.sh" "$build"
 
+# The store library's own walk-through, on a device of its own, for the log.
+{
+  echo "--- the certificate store's walk-through (scripts/demo-tools/bastra-certman-demo.cpp)"
+  rm -rf "$build/demo-store-device"
+  mkdir -p "$build/demo-store-device/home/user/private"
+  TRUSTKEEP_DEVICE_ROOT="$build/demo-store-device" "$build/bin/bastra-certman-demo"
+} >> "$log" 2>&1
+
 write_picture_page
 echo "Screenshots: $(wc -l < "$shots/captions.tsv") pages in $shots"
-echo "Details of every step: $log"
+echo "Details of every step (and the store library's walk-through): $log"
+echo "The run took $(($(date +%s) - ${TRUSTKEEP_DEMO_STARTED:-$started})) s."
 echo "The picture page: $shots/index.html"
