@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The service answering a client we did not write: gdbus on each method of
-# com.tavelo.certman, the dialogs of the service answered through automation,
-# then the bus policy seen from another account. Runs inside scripts/demo.sh
+# The service answering a client we did not write: gdbus on the methods of
+# com.tavelo.certman (InstallCertificateToDomains ran in demo.sh,
+# ChangePrivateKeyPassword through the applet), the service's dialogs
+# answered through automation, then the bus policy seen from another account. Runs inside scripts/demo.sh
 # (after the applet and the installer). Usage: scripts/demo-client.sh BUILD_DIR
 set -euo pipefail
 build=$(cd "${1:?usage: demo-client.sh BUILD_DIR}" && pwd)
