@@ -118,7 +118,9 @@ service_ends
 check() {
   asked_call "$material/check.out" CheckCertificate "$(cat "$material/server-$1.b64")"
   app trustkeep_dbus wait "$2" 60000
-  shot trustkeep_dbus "service-$1" "$4"
+  local kind=${2#serverCertificateInstall}
+  kind=${kind%Page}
+  shot trustkeep_dbus "service-$1-${kind,,}" "$4"
   if [ "$3" = back ]; then app trustkeep_dbus back; else app trustkeep_dbus click "$3"; fi
   wait $asked
   printf '   %-34s %s\n' "$(sed 's/[(,)]//g' "$material/check.out")" "$5"
@@ -133,7 +135,13 @@ check news serverCertificateInstallNewPage back \
   "news.example.net: the user goes back without trusting it" "news.example.net: not trusted"
 printf '   %-34s %s\n' "$(certman CheckCertificate "$(cat "$material/server-shop.b64")" | sed 's/[(,)]//g')" \
   "shop.example.com again: no question, the decision holds"
-check shop-changed serverCertificateInstallChangedPage back \
+check old serverCertificateInstallNewPage CertmanTustButton \
+  "old.example.net, whose certificate ended yesterday: new to the user, who trusts it" \
+  "old.example.net (expired certificate): trusted until its end, which is past"
+check old serverCertificateInstallExpiredPage CertmanTustButton \
+  "old.example.net again: the trust ran out with the certificate; the user keeps trusting it, now without an end" \
+  "old.example.net again: asked once more, trusted without an end"
+check shop2 serverCertificateInstallChangedPage back \
   "shop.example.com comes with another certificate: the page shows the trusted one above the new one" \
   "shop.example.com with another certificate: not trusted"
 

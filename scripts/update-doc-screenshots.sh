@@ -5,8 +5,8 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 shots="$here/build/demo-screenshots"
 mkdir -p "$here/docs/screenshots"
-for page in service-shop list-user details settings service-change-password import-file; do
+for page in service-shop-new list-user details settings service-change-password import-file; do
   found=$(ls "$shots"/[0-9][0-9]-"$page".png)
-  cp "$found" "$here/docs/screenshots/$page.png"
+  cp "$found" "$here/docs/screenshots/${page%-new}.png"
 done
 ls -s "$here/docs/screenshots"

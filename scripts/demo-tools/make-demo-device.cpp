@@ -168,9 +168,15 @@ int makeMaterial(const QString &folder)
         written = written
             && writeServer(folder + QStringLiteral("/server-%1.b64").arg(QString::fromLatin1(host).section('.', 0, 0)),
                            CertificateFactory::makeIssued(server(QLatin1String(host)), sitesCa));
+    // A server whose certificate ended yesterday.
+    CertificateFactory::Options expired = server(QStringLiteral("old.example.net"));
+    expired.notBefore = CertificateFactory::daysFromNow(-365);
+    expired.notAfter = CertificateFactory::daysFromNow(-1);
+    written = written
+        && writeServer(folder + QStringLiteral("/server-old.b64"), CertificateFactory::makeIssued(expired, sitesCa));
     // The shop again, with a new key and another issuer: a changed certificate.
     written = written
-        && writeServer(folder + QStringLiteral("/server-shop-changed.b64"),
+        && writeServer(folder + QStringLiteral("/server-shop2.b64"),
                        CertificateFactory::makeSelfSigned(server(QStringLiteral("shop.example.com"))));
     // A user certificate without a key, for the applet to delete.
     written = written
