@@ -1,116 +1,89 @@
 #!/usr/bin/env bash
-# The installer on the emulated device under BUILD_DIR/demo-device: sample
-# certificate files in its home, trustkeep started on it without a display
-# and driven through UI automation, a screenshot of each page saved to
-# BUILD_DIR/demo-screenshots/, and what ended up in the store and the trust
-# database. Usage: scripts/demo-installer.sh BUILD_DIR
+# The certificate installer (trustkeep without --dbus) on the emulated
+# device: the sample files of make-demo-files in its home, trustkeep started
+# on them without a display and driven through UI automation, a screenshot of
+# each page, and what ended up in the store and the trust database (in the
+# log). Runs inside scripts/demo.sh. Usage: scripts/demo-installer.sh BUILD_DIR
 set -euo pipefail
-build=${1:?usage: demo-installer.sh BUILD_DIR}
-build=$(cd "$build" && pwd)
+build=$(cd "${1:?usage: demo-installer.sh BUILD_DIR}" && pwd)
+here=$(cd "$(dirname "$0")/.." && pwd)
+source "$here/scripts/demo-lib.sh"
 
-device="$build/demo-device"
-home="$device/home/user"
-shots="$build/demo-screenshots"
-sock="$build/demo-installer-ui.sock"
-log="$build/demo-installer.log"
-mkdir -p "$home/private"
-rm -rf "$shots" "$sock"
-mkdir -p "$shots"
+installer() { app trustkeep "$@"; }
+page() { installer wait "$1" 60000; }
+said() { printf '   %s\n' "$*"; }
 
-export TRUSTKEEP_DEVICE_ROOT="$device"
-export QT_QPA_PLATFORM=offscreen
-export TRUSTKEEP_LOG_STDERR=1
-export ZELVO_AUTOMATION_SOCKET="$sock"
-
-ui() { "$build/bin/zelvo-automation" --socket "$sock" "$@" >/dev/null; }
-wait_text() { "$build/bin/zelvo-automation" --socket "$sock" send "{\"cmd\":\"wait\",\"text\":\"$1\",\"timeout_ms\":20000}" >/dev/null; }
-wait_for() { ui wait "$1" 20000; }
-shot() {
-  ui screenshot "$shots/$1.png"
-  printf '   %-28s %s\n' "$1.png" "$2"
-}
-
-echo
-echo "### The certificate installer (trustkeep without --dbus)"
 "$build/bin/make-demo-files" "$home"   # scripts/demo-tools/make-demo-files.cpp
-echo "Sample files in the emulated home:"
-(cd "$home" && ls -1 -- *.pem *.p12 *.crt | sed 's/^/   /')
+note "The installer's files: $(cd "$home" && ls -1 -- *.pem *.p12 *.crt | tr '\n' ' ')"
+"$build/bin/trustkeep" >> "$log" 2>&1 &
+pid=$!
+trap 'kill $pid 2>/dev/null || true' EXIT
 
-echo "Screenshots, in $shots:"
-"$build/bin/trustkeep" 2>"$log" &
-installer=$!
-trap 'kill $installer 2>/dev/null || true' EXIT
+app_wait_text trustkeep demo-user.p12
+shot trustkeep installer-files "The installer: the certificate files found in the home"
 
-wait_text demo-user.p12
-shot 01-file-list "the certificate files found in the home"
+installer click --text demo-user.p12
+page installButton
+shot trustkeep installer-file "The certificates of demo-user.p12, to pick from"
+installer click details_0
+page certificateDetailsWidget
+shot trustkeep installer-details "Everything about the certificate, before installing it"
+installer back
+page pick_0
+installer click pick_0
+installer click installButton
+page preferenceChooser
+installer click preferenceChooser
+page comboEntry0
+installer click comboEntry0
+installer click purpose_codesign
+installer click purpose_ssl
+shot trustkeep installer-settings "Its purposes (wireless networks, e-mail users) and its key: use without asking"
+installer back   # leaving the settings page installs the key and the certificate
+app_wait_text trustkeep expired-server.crt
+said "Demo User installed from demo-user.p12, with its key"
 
-ui click --text demo-user.p12
-wait_for installButton
-shot 02-certificate-page "the certificates of demo-user.p12, to pick from"
-ui click details_0
-wait_for certificateDetailsWidget
-shot 03-details-page "everything about the certificate"
-ui back
-wait_for pick_0
-ui click pick_0
-ui click installButton
-wait_for preferenceChooser
-shot 04-settings-with-key "purposes, and how freely programs may have the key"
-ui click preferenceChooser
-wait_for comboEntry0
-shot 05-preference-chooser "the key's authorization preference"
-ui click comboEntry0
-ui click purpose_codesign
-ui click purpose_ssl
-shot 06-settings-chosen "wireless networks and e-mail, no action for the key"
-ui back   # leaving the settings page installs the key and the certificate
-wait_text expired-server.crt
+installer click --text expired-server.crt
+page pick_0
+installer click pick_0
+installer click installButton
+page certificateExpiredDialog
+shot trustkeep installer-expired "An expired certificate: install anyway? (No)"
+installer answer No
+app_wait_text trustkeep demo-root-ca.pem
+said "expired-server.crt: expired, not installed"
 
-ui click --text expired-server.crt
-wait_for pick_0
-ui click pick_0
-ui click installButton
-wait_for certificateExpiredDialog
-shot 07-expired-question "an expired certificate: install anyway?"
-ui answer No   # not installed; back to the list
-wait_text demo-root-ca.pem
-
-ui click --text demo-root-ca.pem
-wait_for pick_0
-ui click pick_0
-ui click installButton
-wait_for certificateSettingsWidget
-ui click purpose_smime
-ui click purpose_codesign
-shot 08-settings-ca "a CA certificate: purposes only, here web sites and wireless networks"
-ui back
-wait_text demo-user.p12
-shot 09-file-list-again "back on the list after installing"
-ui back   # the list's back button ends the installer
+installer click --text demo-root-ca.pem
+page pick_0
+installer click pick_0
+installer click installButton
+page certificateSettingsWidget
+installer click purpose_smime
+installer click purpose_codesign
+shot trustkeep installer-settings-ca "A CA certificate: purposes only, here web sites and wireless networks"
+installer back
+app_wait_text trustkeep demo-user.p12
+installer back   # the list's back button ends the installer
 status=0
-wait $installer || status=$?
-trap - EXIT
-echo "The installer ended with status $status."
+wait $pid || status=$?
+said "Demo Root CA installed from demo-root-ca.pem; the installer ended with status $status"
 
 # The empty state: a folder without certificate files.
 mkdir -p "$build/demo-empty-folder"
-"$build/bin/trustkeep" "$build/demo-empty-folder" 2>>"$log" &
-installer=$!
-trap 'kill $installer 2>/dev/null || true' EXIT
-wait_for EmptyLabel
-shot 10-empty-list "a folder without certificate files"
-ui back
-wait $installer || true
+"$build/bin/trustkeep" "$build/demo-empty-folder" >> "$log" 2>&1 &
+pid=$!
+page EmptyLabel
+shot trustkeep installer-empty "The installer on a folder without certificate files"
+installer back
+wait $pid || true
 trap - EXIT
 
-echo "What the installer put into the store (certificates by domain, keys):"
-(cd "$home/.bastra-certs" && find . -mindepth 2 -newer "$home/demo-user.p12" -type f | sort | sed 's/^\.\//   /')
-if command -v sqlite3 >/dev/null; then
-  echo "Key records in the trust database:"
-  sqlite3 "$home/private/trustkeep.db" "SELECT id, auth_preference, cn, domains, length(der_dump) FROM keys" \
-    | sed 's/^/   /'
-fi
-if grep -qv XDG_RUNTIME_DIR "$log"; then
-  echo "Its log lines:"
-  grep -v XDG_RUNTIME_DIR "$log" | sed 's/^/   /'
-fi
+{
+  echo "What the installer put into the store (certificates by domain, keys):"
+  (cd "$home/.bastra-certs" && find . -mindepth 2 -newer "$home/demo-user.p12" -type f | sort | sed 's/^\.\//   /')
+  if command -v sqlite3 > /dev/null; then
+    echo "Key records in the trust database (id, preference, name, domains, size of the kept key):"
+    sqlite3 "$home/private/trustkeep.db" "SELECT id, auth_preference, cn, domains, length(der_dump) FROM keys" \
+      | sed 's/^/   /'
+  fi
+} >> "$log"

@@ -8,7 +8,7 @@ packages=(
   qtbase5-dev qtbase5-dev-tools qttools5-dev qttools5-dev-tools
   libqt5sql5-sqlite libqt5dbus5
   libssl-dev openssl
-  dbus libglib2.0-bin sqlite3 python3
+  dbus libglib2.0-bin sqlite3 python3 ca-certificates
   clang libclang-rt-14-dev
   fonts-dejavu-core
   dpkg-dev file lintian
