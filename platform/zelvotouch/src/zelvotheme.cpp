@@ -108,7 +108,7 @@ bool color(const QString &value, QColor *out)
 // top, right, bottom, left.
 bool box(const QString &value, QMarginsF *out)
 {
-    const QStringList parts = value.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
+    const QStringList parts = value.simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts);
     QList<qreal> v;
     for (const QString &p : parts) {
         bool ok = false;
@@ -157,7 +157,7 @@ int weight(const QString &value)
 Qt::Alignment alignment(const QString &value)
 {
     Qt::Alignment a;
-    const QStringList words = value.toLower().split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
+    const QStringList words = value.toLower().simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts);
     for (const QString &w : words) {
         if (w == QLatin1String("left"))
             a |= Qt::AlignLeft;

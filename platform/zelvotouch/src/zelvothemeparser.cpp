@@ -89,7 +89,7 @@ bool ZelvoThemeParser::parse(const QString &text, Rules *rules, QString *error)
             QStringList selectors;
             for (const QString &s : selectorText.split(QLatin1Char(','))) {
                 const QString name = s.trimmed();
-                if (name.isEmpty() || name.contains(QRegularExpression(QStringLiteral("\\s"))))
+                if (name.isEmpty() || name.simplified() != name || name.contains(QLatin1Char(' ')))
                     return fail(QStringLiteral("bad selector \"%1\"").arg(s.trimmed()));
                 selectors << name;
             }
