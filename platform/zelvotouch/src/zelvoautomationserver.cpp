@@ -6,7 +6,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QPointer>
 #include <QSocketNotifier>
 
@@ -42,9 +41,10 @@ bool toAddress(const QByteArray &path, sockaddr_un *address)
     return true;
 }
 
-// A listening socket at `path` that only its owner may connect to. It is
-// bound in a private folder beside the path and moved into place, so that it
-// is never reachable with looser rights. -1 with the cause on failure.
+// A listening socket at `path` that only its owner may connect to. The
+// socket's own mode is set before it is bound, so its file is made with that
+// mode and is never reachable with looser rights; the mode is set on the file
+// again in case a kernel does not carry it over. -1 with the cause on failure.
 int listenPrivately(const QByteArray &path, QString *error)
 {
     sockaddr_un address;
@@ -52,26 +52,23 @@ int listenPrivately(const QByteArray &path, QString *error)
         *error = QStringLiteral("the path is too long");
         return -1;
     }
-    QByteArray folder = QFile::encodeName(QFileInfo(QFile::decodeName(path)).absolutePath()) + "/.zelvo-XXXXXX";
-    if (!::mkdtemp(folder.data())) {
+    const mode_t ownerOnly = S_IRUSR | S_IWUSR;
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0) {
         *error = QString::fromLocal8Bit(std::strerror(errno));
         return -1;
     }
-    const QByteArray inside = folder + "/s";
-    int fd = -1;
-    if (!toAddress(inside, &address)) {
-        *error = QStringLiteral("the path is too long");
-    } else if ((fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0)) < 0) {
-        *error = QString::fromLocal8Bit(std::strerror(errno));
-    } else if (::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0
-               || ::chmod(inside.constData(), S_IRUSR | S_IWUSR) != 0 || ::listen(fd, SOMAXCONN) != 0
-               || ::rename(inside.constData(), path.constData()) != 0) {
+    if (::fchmod(fd, ownerOnly) != 0 || ::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0) {
         *error = QString::fromLocal8Bit(std::strerror(errno));
         ::close(fd);
-        fd = -1;
+        return -1;
     }
-    ::unlink(inside.constData());
-    ::rmdir(folder.constData());
+    if (::chmod(path.constData(), ownerOnly) != 0 || ::listen(fd, SOMAXCONN) != 0) {
+        *error = QString::fromLocal8Bit(std::strerror(errno));
+        ::close(fd);
+        ::unlink(path.constData());
+        return -1;
+    }
     return fd;
 }
 } // namespace
