@@ -263,6 +263,31 @@ struct Row {
     QString note;
 };
 
+// One sample per repeat: the time of a few product runs over that of as many
+// floor runs, taken in turns so that both see the same moments of machine
+// load. Each run gives its milliseconds, or a negative value when it failed.
+void addAlternatingSamples(Row &row, int repeats, const std::function<double()> &product,
+                           const std::function<double()> &floor)
+{
+    const int turns = 5;
+    for (int i = 0; i < repeats; ++i) {
+        double productMs = 0;
+        double floorMs = 0;
+        for (int turn = 0; turn < turns; ++turn) {
+            const double p = product();
+            const double f = floor();
+            if (p < 0 || f < 0) {
+                row.note = QStringLiteral("a run failed");
+                return;
+            }
+            productMs += p;
+            floorMs += f;
+        }
+        row.ratios.add(productMs / floorMs);
+        row.note = QStringLiteral("%1 ms / %2 ms").arg(productMs / turns, 0, 'f', 1).arg(floorMs / turns, 0, 'f', 1);
+    }
+}
+
 class Bench
 {
 public:
@@ -459,15 +484,7 @@ void Bench::loadFromDomains()
     };
     loadOnce();
     readFiles();
-    for (int i = 0; i < m_repeats; ++i) {
-        const double product = loadOnce();
-        const double floor = readFiles();
-        if (product < 0 || floor < 0) {
-            row.note = QStringLiteral("a load failed");
-            break;
-        }
-        row.ratios.add(product / floor);
-    }
+    addAlternatingSamples(row, m_repeats, loadOnce, readFiles);
     rows << row;
 }
 
