@@ -7,6 +7,9 @@
 #include <QStringList>
 #include <QVariantMap>
 
+#include "knowncertificates.h"
+#include "subjectlookup.h"
+
 #include <bastra_certman.h>
 
 #include <openssl/types.h>
@@ -83,6 +86,10 @@ private:
     QCoreApplication *m_application;
     ServiceTimeout_p *m_idleTimer;
     int m_waitingQuestions = 0; // CheckCertificate calls waiting for the user
+    // Kept between checks: a repeated check of a trusted certificate parses
+    // nothing and prepares no statement.
+    KnownCertificates m_knownCertificates;
+    SubjectLookup m_subjectLookup;
 };
 
 #endif
