@@ -81,6 +81,7 @@ private:
     friend class ZelvoApplicationPage;
     void addSceneWindow(ZelvoSceneWindow *window, int layer);
     void removeSceneWindow(ZelvoSceneWindow *window);
+    void buildChrome();
     void relayout();
     void updateNavigationBar();
     QGraphicsWidget *layerItem(int layer) const;
@@ -88,7 +89,7 @@ private:
     Orientation m_orientation;
     bool m_orientationLocked;
     QGraphicsWidget *m_root;
-    ZelvoNavigationBar *m_navigationBar;
+    ZelvoNavigationBar *m_navigationBar; // built on first need
     QGraphicsWidget *m_layers[3];
     QList<QPointer<ZelvoSceneWindow>> m_pages;
     QList<QPointer<ZelvoSceneWindow>> m_dialogs;

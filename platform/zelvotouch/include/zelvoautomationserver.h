@@ -6,7 +6,7 @@
 #include <QObject>
 #include <QString>
 
-class QLocalServer;
+class QSocketNotifier;
 
 // The UI automation endpoint: a local socket on which tests and demos drive
 // the program's windows, one JSON object per line each way. ZelvoApplication
@@ -41,7 +41,13 @@ private slots:
     void acceptConnections();
 
 private:
-    QLocalServer *m_server;
+    void close();
+
+    // A plain socket rather than the network module's: loading that module
+    // and its dependencies cost every program a good share of its start-up.
+    int m_fd;
+    QSocketNotifier *m_notifier;
+    QString m_path;
 };
 
 #endif

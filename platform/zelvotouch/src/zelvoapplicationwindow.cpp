@@ -50,7 +50,7 @@ ZelvoApplicationWindow::ZelvoApplicationWindow(QWidget *parent)
     , m_orientation(Portrait)
     , m_orientationLocked(false)
     , m_root(new QGraphicsWidget)
-    , m_navigationBar(new ZelvoNavigationBar(m_root))
+    , m_navigationBar(nullptr)
 {
     setObjectName(QStringLiteral("zelvoApplicationWindow"));
     setWindowTitle(QCoreApplication::applicationName());
@@ -62,10 +62,6 @@ ZelvoApplicationWindow::ZelvoApplicationWindow(QWidget *parent)
         m_layers[i] = new QGraphicsWidget(m_root);
         m_layers[i]->setZValue(10 * (i + 1));
     }
-    m_navigationBar->setZValue(5);
-
-    const ZelvoStyle look = ZelvoTheme::instance().style(&ZelvoApplicationWindow::staticMetaObject, QString());
-    scene->setBackgroundBrush(look.backgroundColor.alpha() > 0 ? look.backgroundColor : QColor(Qt::black));
 
     setFrameShape(QFrame::NoFrame);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -73,14 +69,6 @@ ZelvoApplicationWindow::ZelvoApplicationWindow(QWidget *parent)
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
     setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing | QPainter::SmoothPixmapTransform);
     setViewportUpdateMode(QGraphicsView::BoundingRectViewportUpdate);
-
-    connect(m_navigationBar, &ZelvoNavigationBar::backClicked, this, &ZelvoApplicationWindow::pressBackButton);
-    connect(m_navigationBar, &ZelvoNavigationBar::menuClicked, this, [this]() {
-        if (ZelvoApplicationPage *page = currentPage()) {
-            auto *menu = new ZelvoApplicationMenu(page);
-            menu->appear(this, ZelvoSceneWindow::DestroyWhenDone);
-        }
-    });
 
     // The menu button follows the actions of the page on top.
     auto *actionWatcher = new ZelvoEventWatcher(
@@ -120,6 +108,29 @@ ZelvoApplicationWindow::~ZelvoApplicationWindow()
         w->m_window = nullptr;
         delete w;
     }
+}
+
+// A window that is never shown need not measure texts: the navigation bar
+// (whose buttons measure theirs) and the theme's look come with the first
+// page, the first show or the first picture.
+void ZelvoApplicationWindow::buildChrome()
+{
+    if (m_navigationBar)
+        return;
+    const ZelvoStyle look = ZelvoTheme::instance().style(&ZelvoApplicationWindow::staticMetaObject, QString());
+    scene()->setBackgroundBrush(look.backgroundColor.alpha() > 0 ? look.backgroundColor : QColor(Qt::black));
+
+    m_navigationBar = new ZelvoNavigationBar(m_root);
+    m_navigationBar->setZValue(5);
+    connect(m_navigationBar, &ZelvoNavigationBar::backClicked, this, &ZelvoApplicationWindow::pressBackButton);
+    connect(m_navigationBar, &ZelvoNavigationBar::menuClicked, this, [this]() {
+        if (ZelvoApplicationPage *page = currentPage()) {
+            auto *menu = new ZelvoApplicationMenu(page);
+            menu->appear(this, ZelvoSceneWindow::DestroyWhenDone);
+        }
+    });
+    relayout();
+    updateNavigationBar();
 }
 
 void ZelvoApplicationWindow::setPortraitOrientation()
@@ -205,6 +216,7 @@ QSize ZelvoApplicationWindow::sceneSize() const
 
 QImage ZelvoApplicationWindow::renderToImage()
 {
+    buildChrome();
     const QSize size = sceneSize();
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::black);
@@ -242,6 +254,7 @@ void ZelvoApplicationWindow::pressBackButton()
 
 void ZelvoApplicationWindow::showEvent(QShowEvent *event)
 {
+    buildChrome();
     QGraphicsView::showEvent(event);
     emit visibilityChanged(true);
 }
@@ -265,6 +278,7 @@ QGraphicsWidget *ZelvoApplicationWindow::layerItem(int layer) const
 
 void ZelvoApplicationWindow::addSceneWindow(ZelvoSceneWindow *window, int layer)
 {
+    buildChrome();
     QList<QPointer<ZelvoSceneWindow>> &list = layer == 0 ? m_pages : layer == 1 ? m_dialogs : m_banners;
     ZelvoApplicationPage *previousPage = currentPage();
 
@@ -325,8 +339,9 @@ void ZelvoApplicationWindow::relayout()
     scene()->setSceneRect(QRectF(QPointF(0, 0), size));
     m_root->setGeometry(QRectF(QPointF(0, 0), size));
 
-    const qreal barHeight = m_navigationBar->effectiveSizeHint(Qt::PreferredSize).height();
-    m_navigationBar->setGeometry(QRectF(0, 0, size.width(), barHeight));
+    const qreal barHeight = m_navigationBar ? m_navigationBar->effectiveSizeHint(Qt::PreferredSize).height() : 0;
+    if (m_navigationBar)
+        m_navigationBar->setGeometry(QRectF(0, 0, size.width(), barHeight));
     const QRectF pageArea(0, barHeight, size.width(), size.height() - barHeight);
     m_layers[0]->setGeometry(pageArea);
     m_layers[1]->setGeometry(QRectF(QPointF(0, 0), size));
@@ -344,6 +359,8 @@ void ZelvoApplicationWindow::relayout()
 
 void ZelvoApplicationWindow::updateNavigationBar()
 {
+    if (!m_navigationBar)
+        return;
     ZelvoApplicationPage *page = currentPage();
     m_navigationBar->setTitle(page ? ZelvoLocale::displayText(page->title()) : QString());
     m_navigationBar->setMenuVisible(hasMenuActions(page));

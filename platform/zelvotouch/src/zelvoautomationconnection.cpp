@@ -5,30 +5,63 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QLocalSocket>
+#include <QPointer>
+#include <QSocketNotifier>
 #include <QTimer>
 
-ZelvoAutomationConnection::ZelvoAutomationConnection(QLocalSocket *socket, QObject *parent)
+#include <cerrno>
+
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+ZelvoAutomationConnection::ZelvoAutomationConnection(int fd, QObject *parent)
     : QObject(parent)
-    , m_socket(socket)
+    , m_fd(fd)
+    , m_notifier(new QSocketNotifier(fd, QSocketNotifier::Read, this))
     , m_commands(new ZelvoAutomationCommands(this))
     , m_busy(false)
     , m_scheduled(false)
     , m_discarding(false)
 {
-    socket->setParent(this);
-    connect(socket, &QLocalSocket::readyRead, this, &ZelvoAutomationConnection::readLines);
-    connect(socket, &QLocalSocket::disconnected, this, &QObject::deleteLater);
+    connect(m_notifier, &QSocketNotifier::activated, this, &ZelvoAutomationConnection::readLines);
     readLines();
 }
 
-ZelvoAutomationConnection::~ZelvoAutomationConnection() = default;
+ZelvoAutomationConnection::~ZelvoAutomationConnection()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+void ZelvoAutomationConnection::disconnectClient()
+{
+    m_notifier->setEnabled(false);
+    ::close(m_fd);
+    m_fd = -1;
+    deleteLater();
+}
 
 void ZelvoAutomationConnection::readLines()
 {
-    if (!m_socket)
-        return;
-    m_buffer += m_socket->readAll();
+    char chunk[64 * 1024];
+    while (m_fd >= 0) {
+        const ssize_t got = ::read(m_fd, chunk, sizeof chunk);
+        if (got > 0) {
+            m_buffer.append(chunk, int(got));
+            takeLines();
+        } else if (got < 0 && errno == EINTR) {
+            continue;
+        } else {
+            if (got == 0 || (errno != EAGAIN && errno != EWOULDBLOCK))
+                disconnectClient();
+            break;
+        }
+    }
+}
+
+void ZelvoAutomationConnection::takeLines()
+{
     int newline;
     while ((newline = m_buffer.indexOf('\n')) >= 0) {
         const QByteArray line = m_buffer.left(newline).trimmed();
@@ -42,12 +75,12 @@ void ZelvoAutomationConnection::readLines()
         // A client that never ends its line must not grow the buffer forever;
         // the line is dropped up to its end.
         m_buffer.clear();
-        if (m_discarding)
-            return;
-        m_discarding = true;
-        QJsonObject error{ { QStringLiteral("ok"), false },
-                           { QStringLiteral("error"), QStringLiteral("request line too long") } };
-        send(QJsonDocument(error).toJson(QJsonDocument::Compact));
+        if (!m_discarding) {
+            m_discarding = true;
+            QJsonObject error{ { QStringLiteral("ok"), false },
+                               { QStringLiteral("error"), QStringLiteral("request line too long") } };
+            send(QJsonDocument(error).toJson(QJsonDocument::Compact));
+        }
     }
     if (!m_pending.isEmpty() && !m_busy && !m_scheduled) {
         m_scheduled = true;
@@ -88,10 +121,20 @@ void ZelvoAutomationConnection::runNext()
 
 void ZelvoAutomationConnection::send(const QByteArray &line)
 {
-    if (!m_socket || m_socket->state() != QLocalSocket::ConnectedState)
-        return;
-    m_socket->write(line + '\n');
-    // The reply must be out before an action that may end the process.
-    m_socket->flush();
-    m_socket->waitForBytesWritten(1000);
+    // Written at once: the reply must be out before an action that may end
+    // the process. A client that stops reading gets a second to catch up.
+    const QByteArray data = line + '\n';
+    qint64 sent = 0;
+    while (m_fd >= 0 && sent < data.size()) {
+        const ssize_t n = ::send(m_fd, data.constData() + sent, size_t(data.size() - sent), MSG_NOSIGNAL);
+        if (n >= 0) {
+            sent += n;
+        } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
+            pollfd writable{ m_fd, POLLOUT, 0 };
+            if (::poll(&writable, 1, 1000) <= 0)
+                return;
+        } else if (errno != EINTR) {
+            return; // the client is gone; reading tells it
+        }
+    }
 }

@@ -3,13 +3,12 @@
 
 #include <QByteArray>
 #include <QObject>
-#include <QPointer>
 #include <QQueue>
 
-class QLocalSocket;
+class QSocketNotifier;
 class ZelvoAutomationCommands;
 
-// One client of the automation endpoint. Requests are read line by line and
+// One client of the automation endpoint, on its own socket (which it closes). Requests are read line by line and
 // run one after the other; each is started from the event loop rather than
 // from the socket's signal, so that a nested loop opened by one request still
 // lets the following requests in.
@@ -18,7 +17,7 @@ class ZelvoAutomationConnection : public QObject
     Q_OBJECT
 
 public:
-    ZelvoAutomationConnection(QLocalSocket *socket, QObject *parent);
+    ZelvoAutomationConnection(int fd, QObject *parent);
     ~ZelvoAutomationConnection() override;
 
     static const int maximumLineLength = 1024 * 1024;
@@ -28,9 +27,12 @@ private slots:
     void runNext();
 
 private:
+    void takeLines();
     void send(const QByteArray &line);
+    void disconnectClient();
 
-    QPointer<QLocalSocket> m_socket;
+    int m_fd;
+    QSocketNotifier *m_notifier;
     ZelvoAutomationCommands *m_commands;
     QByteArray m_buffer;
     QQueue<QByteArray> m_pending;

@@ -5,7 +5,6 @@
 
 #include <QFile>
 #include <QMetaObject>
-#include <QRegularExpression>
 #include <QStringList>
 
 static void initThemeResource()
@@ -84,19 +83,45 @@ qreal length(const QString &value, bool *ok = nullptr)
     return good ? result : 0;
 }
 
+bool isDigits(const QString &text, bool pointAllowed)
+{
+    if (text.isEmpty())
+        return false;
+    for (const QChar c : text) {
+        if (!(c >= QLatin1Char('0') && c <= QLatin1Char('9')) && !(pointAllowed && c == QLatin1Char('.')))
+            return false;
+    }
+    return true;
+}
+
+// "rgb(r, g, b)" or "rgba(r, g, b, alpha)" (either name takes three or four
+// values). Read by hand: the theme is read when the application starts, and
+// a regular expression cost every program its compilation.
+bool rgbaColor(const QString &v, QColor *out)
+{
+    const int open = v.indexOf(QLatin1Char('('));
+    const QStringRef name = v.leftRef(open);
+    if (open < 0 || (name != QLatin1String("rgb") && name != QLatin1String("rgba")) || !v.endsWith(QLatin1Char(')')))
+        return false;
+    const QStringList parts = v.mid(open + 1, v.size() - open - 2).split(QLatin1Char(','));
+    if (parts.size() != 3 && parts.size() != 4)
+        return false;
+    for (int i = 0; i < parts.size(); ++i) {
+        if (!isDigits(parts.at(i).trimmed(), i == 3))
+            return false;
+    }
+    QColor c(parts.at(0).trimmed().toInt(), parts.at(1).trimmed().toInt(), parts.at(2).trimmed().toInt());
+    if (parts.size() == 4)
+        c.setAlphaF(qBound(0.0, parts.at(3).trimmed().toDouble(), 1.0));
+    *out = c;
+    return true;
+}
+
 bool color(const QString &value, QColor *out)
 {
     const QString v = value.trimmed();
-    static const QRegularExpression rgba(
-        QStringLiteral("^rgba?\\(\\s*(\\d+)\\s*,\\s*(\\d+)\\s*,\\s*(\\d+)\\s*(?:,\\s*([0-9.]+)\\s*)?\\)$"));
-    const QRegularExpressionMatch m = rgba.match(v);
-    if (m.hasMatch()) {
-        QColor c(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
-        if (!m.captured(4).isEmpty())
-            c.setAlphaF(qBound(0.0, m.captured(4).toDouble(), 1.0));
-        *out = c;
+    if (rgbaColor(v, out))
         return true;
-    }
     QColor c(v);
     if (!c.isValid())
         return false;
@@ -108,7 +133,7 @@ bool color(const QString &value, QColor *out)
 // top, right, bottom, left.
 bool box(const QString &value, QMarginsF *out)
 {
-    const QStringList parts = value.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
+    const QStringList parts = value.simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts);
     QList<qreal> v;
     for (const QString &p : parts) {
         bool ok = false;
@@ -157,7 +182,7 @@ int weight(const QString &value)
 Qt::Alignment alignment(const QString &value)
 {
     Qt::Alignment a;
-    const QStringList words = value.toLower().split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
+    const QStringList words = value.toLower().simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts);
     for (const QString &w : words) {
         if (w == QLatin1String("left"))
             a |= Qt::AlignLeft;

@@ -1,6 +1,5 @@
 #include "zelvothemeparser.h"
 
-#include <QRegularExpression>
 #include <QStringList>
 
 bool ZelvoThemeParser::fail(const QString &message)
@@ -41,18 +40,23 @@ QString ZelvoThemeParser::readUntil(const QString &stops)
 
 QString ZelvoThemeParser::substitute(const QString &value) const
 {
-    static const QRegularExpression variable(QStringLiteral("\\$([A-Za-z0-9_-]+)"));
+    auto isNameCharacter = [](QChar c) {
+        const ushort u = c.unicode();
+        return (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') || (u >= '0' && u <= '9') || u == '_' || u == '-';
+    };
     QString result = value;
-    QRegularExpressionMatch match;
     int from = 0;
-    while ((match = variable.match(result, from)).hasMatch()) {
-        const QString name = match.captured(1);
-        if (!m_variables.contains(name)) {
-            from = match.capturedEnd();
+    while ((from = result.indexOf(QLatin1Char('$'), from)) >= 0) {
+        int end = from + 1;
+        while (end < result.size() && isNameCharacter(result.at(end)))
+            ++end;
+        const QString name = result.mid(from + 1, end - from - 1);
+        if (name.isEmpty() || !m_variables.contains(name)) {
+            from = name.isEmpty() ? from + 1 : end;
             continue;
         }
-        result.replace(match.capturedStart(), match.capturedLength(), m_variables.value(name));
-        from = match.capturedStart() + m_variables.value(name).size();
+        result.replace(from, end - from, m_variables.value(name));
+        from += m_variables.value(name).size();
     }
     return result;
 }
@@ -89,7 +93,7 @@ bool ZelvoThemeParser::parse(const QString &text, Rules *rules, QString *error)
             QStringList selectors;
             for (const QString &s : selectorText.split(QLatin1Char(','))) {
                 const QString name = s.trimmed();
-                if (name.isEmpty() || name.contains(QRegularExpression(QStringLiteral("\\s"))))
+                if (name.isEmpty() || name.simplified() != name || name.contains(QLatin1Char(' ')))
                     return fail(QStringLiteral("bad selector \"%1\"").arg(s.trimmed()));
                 selectors << name;
             }

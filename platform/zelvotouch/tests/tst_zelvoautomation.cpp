@@ -282,6 +282,13 @@ private slots:
         QCOMPARE(dialog.exec(&window), 0);
     }
 
+    void onlyTheOwnerMayConnect()
+    {
+        const QFile::Permissions others = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther
+            | QFile::WriteOther | QFile::ExeOther;
+        QCOMPARE(QFile::permissions(ZelvoAutomationServer::instance()->socketPath()) & others, QFile::Permissions());
+    }
+
     void refusesToReplaceWhatIsNotASocket()
     {
         const QString path = socketDir().filePath(QStringLiteral("precious.txt"));

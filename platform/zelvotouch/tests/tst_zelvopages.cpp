@@ -2,6 +2,7 @@
 #include "zelvoapplicationpage.h"
 #include "zelvoapplicationwindow.h"
 #include "zelvobutton.h"
+#include "zelvolabel.h"
 
 #include <QGraphicsScene>
 #include <QGraphicsSceneMouseEvent>
@@ -136,9 +137,24 @@ private slots:
         window.setLandscapeOrientation();
         QVERIFY(!window.isPortrait());
 
+        // A window never shown measures no text: its navigation bar comes
+        // with the first page, sized for the orientation set meanwhile.
+        auto titleLabel = [&window]() -> ZelvoLabel * {
+            for (QGraphicsItem *item : window.scene()->items()) {
+                auto *label =
+                    item->isWidget() ? qobject_cast<ZelvoLabel *>(static_cast<QGraphicsWidget *>(item)) : nullptr;
+                if (label && label->objectName() == QLatin1String("zelvoNavigationTitle"))
+                    return label;
+            }
+            return nullptr;
+        };
+        QVERIFY(!titleLabel());
         ZelvoApplicationPage *p = page(QStringLiteral("p"));
+        p->setTitle(QStringLiteral("First"));
         p->appear(&window);
         QCOMPARE(p->size(), QSizeF(854, 480 - 64));
+        QVERIFY(titleLabel());
+        QCOMPARE(titleLabel()->text(), QStringLiteral("First"));
         window.show();
         ZelvoApplication::closeAllWindows();
         QVERIFY(!window.isVisible());

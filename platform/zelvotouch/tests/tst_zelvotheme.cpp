@@ -65,6 +65,33 @@ private slots:
         QVERIFY(!ZelvoStyleLibrary::libraries().contains(QStringLiteral("libsample")));
         QVERIFY(!ZelvoStyleLibrary::createWidget(QStringLiteral("ZelvoLabel")));
     }
+
+    // Colour values, with the theme's variables; a value that is not a colour
+    // leaves the colour as it was (transparent), a selector with a space is a
+    // syntax error.
+    void colourValues_data()
+    {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QColor>("expected");
+        QTest::newRow("rgba") << "rgba(0, 0, 0, 0.5)" << QColor(0, 0, 0, 128);
+        QTest::newRow("rgb, spaces") << "rgb( 10 ,20, 30 )" << QColor(10, 20, 30);
+        QTest::newRow("rgba of three") << "rgba(1,2,3)" << QColor(1, 2, 3);
+        QTest::newRow("variable") << "$accent" << QColor(0x10, 0x20, 0x30);
+        QTest::newRow("too few") << "rgb(1, 2)" << QColor(Qt::transparent);
+        QTest::newRow("fraction") << "rgb(1.5, 2, 3)" << QColor(Qt::transparent);
+        QTest::newRow("other name") << "hsl(1, 2, 3)" << QColor(Qt::transparent);
+    }
+    void colourValues()
+    {
+        QFETCH(QString, value);
+        QFETCH(QColor, expected);
+        ZelvoTheme &theme = ZelvoTheme::instance();
+        QVERIFY(theme.loadFromText(QStringLiteral("$accent: #102030;\nProbe { background-color: %1; }").arg(value)));
+        const QColor got = theme.style(&QGraphicsWidget::staticMetaObject, QStringLiteral("Probe")).backgroundColor;
+        QCOMPARE(got.rgba(), expected.rgba());
+        QVERIFY(!theme.loadFromText(QStringLiteral("Pro be { color: red; }")));
+        QVERIFY(theme.loadFromFile(QStringLiteral(":/zelvotouch/zelvo-dark.theme")));
+    }
 };
 
 int main(int argc, char **argv)
