@@ -3,6 +3,7 @@
 #include "certificatefacts.h"
 #include "shownstrings.h"
 
+#include <openssl/ec.h>
 #include <openssl/err.h>
 #include <openssl/objects.h>
 #include <openssl/sha.h>
@@ -116,9 +117,18 @@ bool isPositiveInteger(const Element &element)
     return element.is(V_ASN1_INTEGER, V_ASN1_UNIVERSAL, false) && element.length > 0 && element.content[0] < 0x80;
 }
 
+// A point of a named curve, as the key's decoder checks it. Only the point:
+// building the whole key is what the outline saves.
+bool isPointOnCurve(const EC_GROUP *group, const unsigned char *data, int length)
+{
+    const Owned<EC_POINT, EC_POINT_free> point(group ? EC_POINT_new(group) : nullptr);
+    return point && EC_POINT_oct2point(group, point.get(), data, size_t(length), nullptr) == 1
+        && !EC_POINT_is_at_infinity(group, point.get());
+}
+
 // Whether a full parse would decode the key: the kinds checked here with the
 // shape their decoders need. Other kinds are left to the full parse.
-bool keyLooksDecodable(const X509_ALGOR *algorithm, const ASN1_BIT_STRING *bits)
+bool keyLooksDecodable(const X509_ALGOR *algorithm, const ASN1_BIT_STRING *bits, CurveCache *curves)
 {
     const ASN1_OBJECT *object = nullptr;
     int parameterType = V_ASN1_UNDEF;
@@ -137,11 +147,8 @@ bool keyLooksDecodable(const X509_ALGOR *algorithm, const ASN1_BIT_STRING *bits)
             && isPositiveInteger(numbers[0]) && isPositiveInteger(numbers[1]);
     }
     case NID_X9_62_id_ecPublicKey:
-        // A named curve and a point in one of the encodings; whether the
-        // point lies on the curve only the full parse tells.
         return parameterType == V_ASN1_OBJECT
-            && OBJ_obj2nid(static_cast<const ASN1_OBJECT *>(parameter)) != NID_undef
-            && ((data[0] == 0x04 && length % 2 == 1) || ((data[0] == 0x02 || data[0] == 0x03) && length > 1));
+            && isPointOnCurve(curves->curve(OBJ_obj2nid(static_cast<const ASN1_OBJECT *>(parameter))), data, length);
     case NID_ED25519:
     case NID_X25519:
         return parameterType == V_ASN1_UNDEF && length == 32;
@@ -178,6 +185,7 @@ struct Parts {
     OwnedValidity validity;
     OwnedBits keyBits;
     bool isCa = false;
+    CurveCache *curves = nullptr;
 };
 
 bool readSubjectKey(const Element &element, Parts *parts)
@@ -187,7 +195,7 @@ bool readSubjectKey(const Element &element, Parts *parts)
         return false;
     const OwnedAlgorithm algorithm = decoded<X509_ALGOR, X509_ALGOR_free>(d2i_X509_ALGOR, halves[0]);
     parts->keyBits = decoded<ASN1_BIT_STRING, ASN1_BIT_STRING_free>(d2i_ASN1_BIT_STRING, halves[1]);
-    return algorithm && parts->keyBits && keyLooksDecodable(algorithm.get(), parts->keyBits.get());
+    return algorithm && parts->keyBits && keyLooksDecodable(algorithm.get(), parts->keyBits.get(), parts->curves);
 }
 
 bool readVersion(const Element &element)
@@ -260,12 +268,28 @@ bool readCertificate(const QByteArray &der, Parts *parts)
 
 } // namespace
 
-bool CertificateOutline::read(const QByteArray &der, CertificateOutline *outline)
+void EcGroupFree::operator()(EC_GROUP *group) const
+{
+    EC_GROUP_free(group);
+}
+
+const EC_GROUP *CurveCache::curve(int nid)
+{
+    if (nid == NID_undef)
+        return nullptr;
+    auto known = m_curves.find(nid);
+    if (known == m_curves.end())
+        known = m_curves.emplace(nid, std::unique_ptr<EC_GROUP, EcGroupFree>(EC_GROUP_new_by_curve_name(nid))).first;
+    return known->second.get();
+}
+
+bool CertificateOutline::read(const QByteArray &der, CertificateOutline *outline, CurveCache *curves)
 {
     // Damaged images leave errors in the thread's queue: they are no one's
     // concern past this call.
     ERR_set_mark();
     Parts parts;
+    parts.curves = curves;
     const bool readable = readCertificate(der, &parts);
     ERR_pop_to_mark();
     if (!readable)

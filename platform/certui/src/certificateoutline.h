@@ -5,15 +5,33 @@
 #include <QString>
 #include <QStringList>
 
+#include <map>
 #include <memory>
 
 #include <openssl/asn1.h>
+#include <openssl/ec.h>
 #include <openssl/x509.h>
 
 struct Asn1TimeFree {
     void operator()(ASN1_TIME *time) const { ASN1_TIME_free(time); }
 };
 using OwnedAsn1Time = std::unique_ptr<ASN1_TIME, Asn1TimeFree>;
+
+struct EcGroupFree {
+    void operator()(EC_GROUP *group) const;
+};
+
+// The named curves met so far, kept for the next certificates read in the
+// same thread: making a curve costs more than reading the rest of a
+// certificate.
+class CurveCache
+{
+public:
+    const EC_GROUP *curve(int nid);
+
+private:
+    std::map<int, std::unique_ptr<EC_GROUP, EcGroupFree>> m_curves;
+};
 
 // What a list of certificates shows, sorts and filters by, read from the DER
 // without decoding the public key. Decoding the key is most of a full parse,
@@ -31,7 +49,7 @@ struct CertificateOutline {
     // False, with the outline left as it was, for anything else: damaged
     // images, encodings a full parse would re-encode differently, keys of
     // kinds not checked here. Only a full parse can judge those.
-    static bool read(const QByteArray &der, CertificateOutline *outline);
+    static bool read(const QByteArray &der, CertificateOutline *outline, CurveCache *curves);
 
     // The same facts from a parsed certificate; false without a certificate
     // or a readable key.

@@ -20,10 +20,10 @@ std::unique_ptr<CertificateItem> itemFromDer(const QByteArray &der)
 
 } // namespace
 
-bool StoredCertificate::read(const QByteArray &der)
+bool StoredCertificate::read(const QByteArray &der, CurveCache *curves)
 {
     m_der = der;
-    if (CertificateOutline::read(der, &m_outline))
+    if (CertificateOutline::read(der, &m_outline, curves))
         return true;
     // Not plain enough to read without the full parse: the full parse
     // decides, as it would for any certificate.

@@ -93,8 +93,11 @@ void ParseSlice::parse()
 {
     read.resize(size_t(texts.size()));
     readable.resize(size_t(texts.size()));
-    for (int i = 0; i < texts.size(); ++i)
-        readable[size_t(i)] = read[size_t(i)].read(QByteArray::fromBase64(texts.at(i).toLatin1()));
+    {
+        CurveCache curves;
+        for (int i = 0; i < texts.size(); ++i)
+            readable[size_t(i)] = read[size_t(i)].read(QByteArray::fromBase64(texts.at(i).toLatin1()), &curves);
+    }
     // The pool thread may outlive the library's clean-up at exit: release
     // OpenSSL's per-thread state now, the thread is done with OpenSSL.
     OPENSSL_thread_stop();
