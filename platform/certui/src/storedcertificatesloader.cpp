@@ -74,6 +74,20 @@ std::vector<std::shared_ptr<ParseSlice>> slicesOf(const QVariantMap &listing)
         if (!listedUnder.contains(name))
             listedUnder << name;
     }
+    // Those that may have a key first: their key questions go out, and the
+    // service answers them, while the rest are still being read.
+    QStringList keyFirstTexts;
+    QList<QStringList> keyFirstNames;
+    for (const bool withKey : { true, false }) {
+        for (int i = 0; i < texts.size(); ++i) {
+            if (mayHaveKey(names.at(i)) == withKey) {
+                keyFirstTexts << texts.at(i);
+                keyFirstNames << names.at(i);
+            }
+        }
+    }
+    texts.swap(keyFirstTexts);
+    names.swap(keyFirstNames);
     std::vector<std::shared_ptr<ParseSlice>> slices;
     const int count = qMin(texts.size(), wanted);
     for (int i = 0; i < count; ++i) {
