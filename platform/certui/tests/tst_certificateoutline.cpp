@@ -108,6 +108,15 @@ void TestCertificateOutline::damagedImagesAreNeverMisread()
     QByteArray longer = der;
     longer.insert(1, char(0x80 | ((uchar(der[1]) & 0x7f) + 1))).remove(2, 1).insert(2, '\0');
     images.append({ "outer length in a longer form", longer });
+    // Seven unused bits claimed in the signature: the full parse clears them
+    // and so fingerprints other bytes.
+    const X509Ptr parsed = Factory::fromDer(der);
+    const ASN1_BIT_STRING *signature = nullptr;
+    X509_get0_signature(&signature, nullptr, parsed.data());
+    QVERIFY(signature);
+    QByteArray padded = der;
+    padded[der.size() - ASN1_STRING_length(signature) - 1] = 7;
+    images.append({ "signature with unused bits", padded });
 
     CurveCache curves;
     int read = 0;
