@@ -1,6 +1,7 @@
 // The floor the service's start-up and memory are measured against: the
 // least a Qt D-Bus service can be on the same bus. A widgets application
-// object, one object at "/request" with one method, the same bus name.
+// object, one object at "/request" with one method, the same bus name (or
+// the one given, to run beside the service on one bus).
 // It ends on SIGTERM (the default action) or after a minute on its own.
 #include <QApplication>
 #include <QDBusConnection>
@@ -23,7 +24,7 @@ int main(int argc, char *argv[])
     FloorService service;
     QDBusConnection bus = QDBusConnection::systemBus();
     if (!bus.registerObject(QStringLiteral("/request"), &service, QDBusConnection::ExportAllSlots)
-        || !bus.registerService(QStringLiteral("com.tavelo.certman"))) {
+        || !bus.registerService(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("com.tavelo.certman"))) {
         std::fprintf(stderr, "floorservice: cannot register on the bus\n");
         return 1;
     }

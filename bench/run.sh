@@ -3,7 +3,7 @@
 # the median ratio to its floor over repeated runs, the spread, the target
 # and whether it is met.
 #   bench/run.sh BUILD_DIR [REPEATS]      (default 5 repeats)
-# TRUSTKEEP_BENCH_ONLY=cold,warm,records,load,scan,memory,model,list picks figures.
+# TRUSTKEEP_BENCH_ONLY=cold,warm,records,load,scan,memory,model,list,cabundle picks figures.
 set -euo pipefail
 build=$(cd "${1:?usage: bench/run.sh BUILD_DIR [REPEATS]}" && pwd)
 cmake --build "$build" --target trustkeep-bench trustkeep-floorservice >/dev/null

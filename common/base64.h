@@ -8,14 +8,15 @@
 
 #include <cstddef>
 
-// Base64 through the crypto library, with its buffers owned.
+// Base64 decoding through the crypto library, with its buffers owned, and
+// encoding in the library's form.
 namespace Base64 {
 
 // The bytes of Base64 text; null when the text is not Base64. *length gets
 // the decoder's result (negative on failure).
 CryptoBuffer decode(const QByteArray &text, int *length);
 
-// The Base64 text of the bytes; empty when the library fails.
+// The Base64 text of the bytes; empty for no bytes or more than a text holds.
 QString encode(const void *data, size_t length);
 QString encode(const QByteArray &data);
 

@@ -1,5 +1,6 @@
 #include "dbusservice.h"
 
+#include "certificatelisting.h"
 #include "pagewait.h"
 #include "pkey.h"
 #include "servicetimeout.h"
@@ -22,14 +23,15 @@
 #include <zelvoapplicationwindow.h>
 
 #include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
 
-#include <openssl/crypto.h>
-#include <openssl/err.h>
 #include <openssl/x509.h>
 
 #include <cerrno>
 #include <memory>
 #include <optional>
+#include <utility>
 
 DBusService::DBusService(QCoreApplication *application)
     : QObject(nullptr)
@@ -37,6 +39,7 @@ DBusService::DBusService(QCoreApplication *application)
     , m_idleTimer(new ServiceTimeout_p(idleInterval, this))
 {
     connect(m_idleTimer, &ServiceTimeout_p::timeout, m_application, &QCoreApplication::quit);
+    CertificateListing::registerType();
 }
 
 DBusService::~DBusService() = default;
@@ -45,12 +48,6 @@ namespace {
 
 const int alreadyPresent = EEXIST; // the store's answer for a certificate it holds
 const int notPresent = ENOENT; // ... and for one it does not hold
-
-// A reply must stay well below the largest message the bus passes on
-// (32 MiB by default): a larger one makes the bus drop the service.
-const qint64 replyBudget = 16 * 1024 * 1024;
-// What one dictionary entry costs on the wire besides its two texts.
-const qint64 entryOverhead = 32;
 
 // A caller's domain list: at most DomainList::maximumEntries names, each
 // handled once. With checkNames, one name the store would refuse refuses
@@ -276,32 +273,17 @@ QVariantMap DBusService::LoadCertificatesFromDomains(const QStringList &requeste
 {
     if (!_callerMayManage("LoadCertificatesFromDomains"))
         return QVariantMap();
-    QVariantMap certificates;
+    CertificateListing listing;
     QStringList list;
     TrustRecords trustRecords;
     ServiceTimeoutHold hold(m_idleTimer);
 
     const std::optional<QStringList> domains = acceptedDomains(requested, "LoadCertificatesFromDomains", false);
     if (!domains)
-        return certificates;
-    qint64 replySize = 0;
-    bool full = false;
-    // Adds one entry while the reply stays within its budget.
-    auto add = [&](const QString &text, const QString &domain) {
-        const qint64 cost = 2 * (qint64(text.size()) + domain.size()) + entryOverhead;
-        if (full || replySize + cost > replyBudget) {
-            if (!full)
-                TK_LOG_ERROR("%s: the reply would exceed %lld bytes; the remaining certificates are left out",
-                             "LoadCertificatesFromDomains", static_cast<long long>(replyBudget));
-            full = true;
-            return;
-        }
-        replySize += cost;
-        certificates.insertMulti(text, domain);
-    };
+        return QVariantMap();
 
     for (const QString &domain : *domains) {
-        if (full)
+        if (listing.isFull())
             break;
         {
             const StoreDomain store(domain, StoreDomain::modeFor(domain), TK_CLOSE_LOGGED_BY_CALL);
@@ -310,7 +292,7 @@ QVariantMap DBusService::LoadCertificatesFromDomains(const QStringList &requeste
                              store.openResult());
                 continue;
             }
-            const int iterated = bastra_certman_iterate_certs(store.handle(), add_to_list, &list);
+            const int iterated = bastra_certman_iterate_cert_ders(store.handle(), add_to_list, &list);
             if (iterated != 0)
                 TK_LOG_ERROR("bastra_certman_iterate_certs (%d)", iterated);
         }
@@ -319,7 +301,7 @@ QVariantMap DBusService::LoadCertificatesFromDomains(const QStringList &requeste
         // is listed twice under the same key.
         const QString reported = reportedNameFor(domain);
         for (const QString &text : qAsConst(list))
-            add(text, reported);
+            listing.add(text, reported);
         list.clear();
     }
 
@@ -327,32 +309,33 @@ QVariantMap DBusService::LoadCertificatesFromDomains(const QStringList &requeste
     if (!trustRecords.selectAllCertificates(&derDumps)) {
         TK_LOG_ERROR("Failed to execute a query to the DB: %s", qUtf8Printable(trustRecords.lastError()));
     } else {
+        const QString server = QLatin1String(DomainNames::server);
         for (const QByteArray &der : qAsConst(derDumps)) {
-            if (full)
+            if (!der.isEmpty() && !listing.add(Base64::encode(der), server))
                 break;
-            if (!der.isEmpty())
-                list << Base64::encode(der);
         }
-        for (const QString &text : qAsConst(list))
-            add(text, QLatin1String(DomainNames::server));
     }
-    return certificates;
+
+    // A bus caller gets the entries as they are; gathering them into a map
+    // first would only sort them, and the caller builds its own map anyway.
+    if (calledFromDBus()) {
+        setDelayedReply(true);
+        connection().send(message().createReply(QVariant::fromValue(listing)));
+        return QVariantMap();
+    }
+    return listing.toMap();
 }
 
-int DBusService::add_to_list(int index, X509 *cert, void *user)
+int DBusService::add_to_list(int index, const unsigned char *der, size_t length, void *user)
 {
     Q_UNUSED(index);
     auto *list = static_cast<QStringList *>(user);
-    unsigned char *der = nullptr;
-    const int length = i2d_X509(cert, &der);
-    if (length > 0 && der) {
-        *list << Base64::encode(der, size_t(length));
-        OPENSSL_free(der);
+    QString text = Base64::encode(der, length);
+    if (!text.isEmpty()) {
+        *list << std::move(text);
         return 0;
     }
-    OPENSSL_free(der);
-    TK_LOG_ERROR("%s: failed to der-encode certificate (%s)", "add_to_list",
-                 ERR_error_string(ERR_get_error(), nullptr));
+    TK_LOG_ERROR("%s: failed to der-encode certificate (%s)", "add_to_list", "no Base64 text for its DER");
     return -1;
 }
 

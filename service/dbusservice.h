@@ -7,6 +7,9 @@
 #include <QStringList>
 #include <QVariantMap>
 
+#include "knowncertificates.h"
+#include "subjectlookup.h"
+
 #include <bastra_certman.h>
 
 #include <openssl/types.h>
@@ -69,9 +72,10 @@ private:
     // file with it.
     bool _removeCertFromDomains(const QString &key, const bastra_key_id &keyId, const QStringList &domains,
                                 bool absentIsRemoved);
-    // Store callback of the domain listing: appends the Base64 DER of each
-    // certificate to the QStringList behind user.
-    static int add_to_list(int index, X509 *cert, void *user);
+    // Store callback of the domain listing: appends the Base64 text of each
+    // certificate's DER to the QStringList behind user. The store hands over
+    // the DER it keeps, so a listing parses no certificate it checked before.
+    static int add_to_list(int index, const unsigned char *der, size_t length, void *user);
     // The server check (dbusservice_trust.cpp): the three questions; each records the answer and returns whether the
     // user trusts the certificate. A lapsed record of the same certificate
     // (lapsedId) is renewed in place instead of getting a second record.
@@ -82,6 +86,10 @@ private:
     QCoreApplication *m_application;
     ServiceTimeout_p *m_idleTimer;
     int m_waitingQuestions = 0; // CheckCertificate calls waiting for the user
+    // Kept between checks: a repeated check of a trusted certificate parses
+    // nothing and prepares no statement.
+    KnownCertificates m_knownCertificates;
+    SubjectLookup m_subjectLookup;
 };
 
 #endif

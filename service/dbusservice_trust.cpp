@@ -24,6 +24,7 @@
 
 #include <openssl/x509.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -122,19 +123,29 @@ bool DBusService::CheckCertificate(const QString &x509)
     const CryptoBuffer buffer = Base64::decode(x509.toUtf8(), &length);
     if (!buffer || length <= 0)
         return false;
-    std::unique_ptr<CertificateItem> item = itemFromDer(buffer.get(), length);
-    if (!item)
-        return false;
     const QByteArray der(reinterpret_cast<const char *>(buffer.get()), length);
+    std::unique_ptr<CertificateItem> item;
+    std::optional<KnownCertificates::Facts> facts = m_knownCertificates.find(der);
+    if (!facts) {
+        item = itemFromDer(buffer.get(), length);
+        if (!item)
+            return false;
+        facts = KnownCertificates::Facts{ lookupName(item.get()), item->expireDate() };
+        m_knownCertificates.remember(der, *facts);
+    }
 
     // The lookup is finished before any question is asked: an open read
     // would hold the database for as long as the user takes.
     QList<TrustRecord> records;
-    TrustRecords trustRecords;
-    if (!trustRecords.selectBySubject(lookupName(item.get()), &records))
-        TK_LOG_ERROR("Failed to execute a query to the DB: %s", qUtf8Printable(trustRecords.lastError()));
-    const TrustDecision decision =
-        TrustDecision::decide(records, der, item->expireDate(), QDateTime::currentDateTime());
+    if (!m_subjectLookup.select(facts->lookupName, &records))
+        TK_LOG_ERROR("Failed to execute a query to the DB: %s", qUtf8Printable(m_subjectLookup.lastError()));
+    // Only a time-limited trust needs the clock, and reading the local time
+    // means looking at the time zone again.
+    const bool timeLimited = std::any_of(records.cbegin(), records.cend(), [](const TrustRecord &record) {
+        return record.trustType == trustedUntilEnds;
+    });
+    const QDateTime now = timeLimited ? QDateTime::currentDateTime() : QDateTime();
+    const TrustDecision decision = TrustDecision::decide(records, der, facts->expiry, now);
 
     if (decision.kind == TrustDecision::Trusted)
         return true;
@@ -144,6 +155,10 @@ bool DBusService::CheckCertificate(const QString &x509)
         return false;
     }
     const WaitingQuestion waiting(m_waitingQuestions);
+    if (!item)
+        item = itemFromDer(buffer.get(), length); // parsed before with success
+    if (!item)
+        return false;
 
     switch (decision.kind) {
     case TrustDecision::Trusted:

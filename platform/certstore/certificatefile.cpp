@@ -9,7 +9,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <vector>
 
 namespace bastra_internal {
 
@@ -41,13 +40,25 @@ bool isKeyIdFileName(const char *name)
 int readCertificateFile(const std::string &folder, const std::string &keyIdName, X509 **cert)
 {
     *cert = nullptr;
-    const std::string path = folder + '/' + keyIdName;
     std::vector<unsigned char> der;
-    const int result = readSmallFile(path, maximumCertificateSize, &der);
-    if (result) {
+    const int result = readCertificateBytes(folder, keyIdName, &der);
+    return result ? result : parseCertificateBytes(folder, keyIdName, der, cert);
+}
+
+int readCertificateBytes(const std::string &folder, const std::string &keyIdName, std::vector<unsigned char> *der)
+{
+    const std::string path = folder + '/' + keyIdName;
+    const int result = readSmallFile(path, maximumCertificateSize, der);
+    if (result)
         bastra_crypto_set_last_error("cannot read certificate %s: %s", path.c_str(), std::strerror(result));
-        return result;
-    }
+    return result;
+}
+
+int parseCertificateBytes(const std::string &folder, const std::string &keyIdName,
+                          const std::vector<unsigned char> &der, X509 **cert)
+{
+    *cert = nullptr;
+    const std::string path = folder + '/' + keyIdName;
     const unsigned char *cursor = der.data();
     X509 *parsed = d2i_X509(nullptr, &cursor, static_cast<long>(der.size()));
     if (!parsed || cursor != der.data() + der.size()) {

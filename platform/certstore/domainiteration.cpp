@@ -1,4 +1,5 @@
 #include "certificatefile.h"
+#include "checkedcertificates.h"
 #include "domain.h"
 #include "folderlisting.h"
 #include "storepaths.h"
@@ -74,6 +75,32 @@ extern "C" int bastra_certman_iterate_certs(bastra_domain domain, bastra_certman
         const int stop = cb(index++, cert, user);
         X509_free(cert);
         if (stop != 0)
+            break;
+    }
+    return 0;
+}
+
+extern "C" int bastra_certman_iterate_cert_ders(bastra_domain domain, bastra_certman_der_cb cb, void *user)
+{
+    if (!domain || !cb) {
+        bastra_crypto_set_last_error("bastra_certman_iterate_cert_ders: no domain or no callback");
+        return EINVAL;
+    }
+    std::vector<std::string> names;
+    const int result = listFolder(domain->folder, EntryKind::Any, acceptKeyIdName, &names);
+    if (result) {
+        bastra_crypto_set_last_error("bastra_certman_iterate_cert_ders: %s: %s", domain->folder.c_str(),
+                                     std::strerror(result));
+        return result;
+    }
+    CheckedCertificates &checked = CheckedCertificates::instance();
+    std::vector<unsigned char> der;
+    int index = 0;
+    for (const std::string &name : names) {
+        // Skipped as by bastra_certman_iterate_certs; the last error names it.
+        if (checked.read(domain->folder, name, &der) != 0)
+            continue;
+        if (cb(index++, der.data(), der.size(), user) != 0)
             break;
     }
     return 0;

@@ -1,6 +1,7 @@
 #include "trustrecords.h"
 
 #include "recordcolumns.h"
+#include "subjectlookup.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -8,23 +9,11 @@
 
 bool TrustRecords::selectBySubject(const QString &subjectCn, QList<TrustRecord> *records)
 {
-    QSqlQuery query;
-    query.setForwardOnly(true);
-    query.prepare(QStringLiteral("SELECT * FROM certificates WHERE subject_cn = ? ORDER BY id ASC"));
-    query.addBindValue(subjectCn);
-    if (!RecordColumns::run(query, &m_lastError, &m_lastStatement))
-        return false;
-    const RecordColumns columns(query);
-    while (query.next()) {
-        TrustRecord record;
-        record.id = columns.value(query, "id").toLongLong();
-        record.subjectCn = columns.value(query, "subject_cn").toString();
-        record.trustType = columns.value(query, "trust_type").toInt();
-        record.trustEnds = columns.value(query, "trust_ends").toDateTime();
-        record.derDump = columns.value(query, "der_dump").toByteArray();
-        records->append(record);
-    }
-    return true;
+    SubjectLookup lookup;
+    const bool selected = lookup.select(subjectCn, records);
+    m_lastError = lookup.lastError();
+    m_lastStatement = lookup.lastStatement();
+    return selected;
 }
 
 bool TrustRecords::selectAllCertificates(QList<QByteArray> *derDumps)

@@ -42,6 +42,7 @@ typedef struct bastra_domain_s *bastra_domain;
 
 typedef int (*bastra_certman_domain_cb)(int index, const char *domain, void *user);
 typedef int (*bastra_certman_cert_cb)(int index, X509 *cert, void *user);
+typedef int (*bastra_certman_der_cb)(int index, const unsigned char *der, size_t length, void *user);
 
 /* Checks that the store is usable (negative errno when not). Nothing needs
  * it first; calling open and close any number of times is harmless. */
@@ -67,6 +68,14 @@ BASTRA_CERTMAN_API int bastra_certman_close_domain(bastra_domain domain);
  * remove certificates of the domain. Unreadable entries are skipped (the last
  * error names them). Returns 0 when the walk ran, also when cb stopped it. */
 BASTRA_CERTMAN_API int bastra_certman_iterate_certs(bastra_domain domain, bastra_certman_cert_cb cb, void *user);
+
+/* The same walk, handing over each certificate's DER encoding (what i2d_X509
+ * gives for the certificate iterate_certs would pass) instead of a parsed
+ * certificate: the same entries in the same order, damaged ones skipped
+ * alike. A file is parsed and checked only when its content differs from
+ * what it held at its last check, so a repeated listing costs little more
+ * than reading the files. The bytes are the store's, valid during cb only. */
+BASTRA_CERTMAN_API int bastra_certman_iterate_cert_ders(bastra_domain domain, bastra_certman_der_cb cb, void *user);
 
 BASTRA_CERTMAN_API int bastra_certman_add_cert(bastra_domain domain, X509 *cert); /* EEXIST when present */
 BASTRA_CERTMAN_API int bastra_certman_rm_cert(bastra_domain domain,

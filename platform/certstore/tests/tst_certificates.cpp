@@ -9,6 +9,7 @@ namespace {
 
 struct CertWalk {
     QStringList keyIds;
+    QList<QByteArray> ders;
     QList<int> indexes;
     int stopAfter = -1;
     bastra_domain removeFrom = nullptr; // removes each certificate as it is seen
@@ -18,12 +19,24 @@ int collectCert(int index, X509 *cert, void *user)
 {
     auto *walk = static_cast<CertWalk *>(user);
     walk->keyIds << keyIdText(cert);
+    walk->ders << CertificateFactory::toDer(cert);
     walk->indexes << index;
     if (walk->removeFrom) {
         const bastra_key_id id = keyIdOf(cert);
         bastra_certman_rm_cert(walk->removeFrom, &id);
     }
     return walk->keyIds.size() == walk->stopAfter ? 7 : 0;
+}
+
+// The walk that hands over DER bytes, seen as the certificate walk is.
+int collectDer(int index, const unsigned char *der, size_t length, void *user)
+{
+    const unsigned char *cursor = der;
+    X509 *cert = d2i_X509(nullptr, &cursor, long(length));
+    const int result = collectCert(index, cert, user);
+    static_cast<CertWalk *>(user)->ders.last() = QByteArray(reinterpret_cast<const char *>(der), int(length));
+    X509_free(cert);
+    return result;
 }
 
 QList<CertificateFactory::Issued> makeCertificates(int count)
@@ -178,6 +191,17 @@ private slots:
         QCOMPARE(walk.keyIds, sortedKeyIds(good));
         QCOMPARE(walk.indexes, (QList<int>{ 0, 1 }));
         QVERIFY(std::strlen(bastra_crypto_last_error_str()) > 0);
+        // The DER walk skips the same entries, on its first walk and on a
+        // later one that finds the files it has checked.
+        for (int round = 0; round < 2; ++round) {
+            CertWalk ders;
+            bastra_crypto_set_last_error("%s", "");
+            QCOMPARE(bastra_certman_iterate_cert_ders(domain.handle, collectDer, &ders), 0);
+            QCOMPARE(ders.keyIds, walk.keyIds);
+            QCOMPARE(ders.ders, walk.ders);
+            QCOMPARE(ders.indexes, walk.indexes);
+            QVERIFY(std::strlen(bastra_crypto_last_error_str()) > 0);
+        }
 
         for (const QString &name : { garbage, truncated, mislabelled, folderEntry, trailing }) {
             bastra_key_id id;
@@ -186,6 +210,35 @@ private slots:
             QVERIFY2(bastra_certman_load_cert(domain.handle, &id, &loaded) != 0, qPrintable(name));
             QCOMPARE(loaded, static_cast<X509 *>(nullptr));
         }
+    }
+
+    // A file rewritten under the same name is listed as it is now, never
+    // as it was when the walk last checked it.
+    void derWalkFollowsRewrittenFiles()
+    {
+        TemporaryDeviceRoot root;
+        const auto cert = CertificateFactory::makeSelfSigned(CertificateOptions());
+        CertificateOptions renewed;
+        renewed.commonName = QStringLiteral("Renewed");
+        const auto renewal = CertificateFactory::makeForKey(renewed, cert.key);
+        const QByteArray der = CertificateFactory::toDer(cert.certificate.data());
+        const QString file = root.privateDomainFolder(QStringLiteral("ssl-user")) + '/' + keyIdText(cert.certificate.data());
+        OpenDomain domain("ssl-user", BASTRA_DOMAIN_PRIVATE);
+        QCOMPARE(bastra_certman_add_cert(domain.handle, cert.certificate.data()), 0);
+
+        const QList<QByteArray> contents{ CertificateFactory::toDer(renewal.certificate.data()), der.left(der.size() - 1),
+                                          der + "junk", "garbage", der };
+        const QList<QList<QByteArray>> listed{ { contents[0] }, {}, {}, {}, { der } };
+        for (int i = 0; i < contents.size(); ++i) {
+            QVERIFY(CertificateFactory::writeFile(file, contents[i]));
+            for (int round = 0; round < 2; ++round) {
+                CertWalk walk;
+                QCOMPARE(bastra_certman_iterate_cert_ders(domain.handle, collectDer, &walk), 0);
+                QCOMPARE(walk.ders, listed[i]);
+            }
+        }
+        QCOMPARE(bastra_certman_iterate_cert_ders(nullptr, collectDer, nullptr), EINVAL);
+        QCOMPARE(bastra_certman_iterate_cert_ders(domain.handle, nullptr, nullptr), EINVAL);
     }
 
     void obstaclesInThePrivateStore()

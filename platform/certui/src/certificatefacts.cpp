@@ -114,7 +114,11 @@ bool hasNegativeSerial(const X509 *cert)
 
 QString serialNumber(const X509 *cert)
 {
-    const ASN1_INTEGER *serial = cert ? X509_get0_serialNumber(cert) : nullptr;
+    return serialNumber(cert ? X509_get0_serialNumber(cert) : nullptr);
+}
+
+QString serialNumber(const ASN1_INTEGER *serial)
+{
     if (!serial)
         return QString();
     BIGNUM *number = ASN1_INTEGER_to_BN(serial, nullptr);

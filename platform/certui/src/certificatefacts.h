@@ -30,6 +30,7 @@ QDateTime toDateTime(const ASN1_TIME *time);
 
 // Serial number in hex, with a leading '-' when the number is negative.
 QString serialNumber(const X509 *cert);
+QString serialNumber(const ASN1_INTEGER *serial);
 bool hasNegativeSerial(const X509 *cert);
 
 // Digest of the DER encoding as colon-separated upper-case hex pairs.

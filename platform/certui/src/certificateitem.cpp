@@ -3,9 +3,8 @@
 #include "certificatefacts.h"
 #include "itemimage.h"
 #include "platformlog.h"
+#include "shownstrings.h"
 #include "uitext.h"
-
-#include <QLocale>
 
 CertificateItem::CertificateItem()
     : cert(nullptr)
@@ -71,15 +70,7 @@ QDateTime CertificateItem::startDate() const
 
 int CertificateItem::check_time() const
 {
-    if (!cert)
-        return 0;
-    // X509_cmp_time gives 0 when a time cannot be read: such a certificate
-    // is not held against the user here; the store decides on its own.
-    if (X509_cmp_time(X509_get0_notAfter(cert), nullptr) < 0)
-        return -1;
-    if (X509_cmp_time(X509_get0_notBefore(cert), nullptr) > 0)
-        return 1;
-    return 0;
+    return cert ? ShownStrings::timeState(X509_get0_notBefore(cert), X509_get0_notAfter(cert)) : 0;
 }
 
 bool CertificateItem::serialize(QByteArray &out) const
@@ -104,31 +95,13 @@ QStringList CertificateItem::id_strings() const
                .arg(CertificateFacts::fingerprint(cert, EVP_sha256()));
 }
 
-static QString shortDate(const QDateTime &when)
-{
-    return QLocale().toString(when.toLocalTime().date(), QLocale::ShortFormat);
-}
-
-static QString validityInWords(const CertificateItem &item)
-{
-    const int state = item.check_time();
-    if (state < 0)
-        return uiText("lgd_certman_expired_on", "Expired %1").arg(shortDate(item.expireDate()));
-    if (state > 0)
-        return uiText("lgd_certman_valid_from", "Valid from %1").arg(shortDate(item.startDate()));
-    return uiText("lgd_certman_valid_until", "Valid until %1").arg(shortDate(item.expireDate()));
-}
-
 static QStringList displayStrings(const CertificateItem &item)
 {
     if (!item.cert)
         return QStringList();
-    QString name = CertificateFacts::shortName(X509_get_subject_name(item.cert));
-    if (name.isEmpty())
-        name = CertificateFacts::serialNumber(item.cert);
-    const QString issuer = CertificateFacts::shortName(X509_get_issuer_name(item.cert));
-    return QStringList() << name << uiText("lgd_certman_issued_by", "Issued by %1").arg(issuer)
-                         << validityInWords(item);
+    return ShownStrings::of(ShownStrings::name(X509_get_subject_name(item.cert), X509_get0_serialNumber(item.cert)),
+                            CertificateFacts::shortName(X509_get_issuer_name(item.cert)),
+                            X509_get0_notBefore(item.cert), X509_get0_notAfter(item.cert));
 }
 
 QVariant CertificateItem::attribute(int key) const

@@ -1,6 +1,7 @@
 #include "certificatesfiltermodel.h"
 
 #include "certificateitem.h"
+#include "certificatesmodel_p.h"
 #include "platformlog.h"
 #include "storeddomains.h"
 
@@ -33,16 +34,22 @@ bool CertificatesFilterModel::filterAcceptsRow(int sourceRow, const QModelIndex 
     if (m_type == AllCertificates || m_type == NoCertificateType)
         return true;
     const QModelIndex index = sourceModel()->index(sourceRow, 0, sourceParent);
-    const CertificateItem *item = index.data(CertificateItem::ItemPointer).value<CertificateItem *>();
-    if (!item)
-        return false;
+    bool isCa = false;
+    QStringList purposes;
+    if (!certificateRowKind(index, &isCa, &purposes)) {
+        const CertificateItem *item = index.data(CertificateItem::ItemPointer).value<CertificateItem *>();
+        if (!item)
+            return false;
+        isCa = item->isCA;
+        purposes = item->purposes;
+    }
     switch (m_type) {
     case RootCertificates:
-        return item->isCA && StoredDomains::isHeldInDomain(item->purposes);
+        return isCa && StoredDomains::isHeldInDomain(purposes);
     case UserCertificates:
-        return !item->isCA && StoredDomains::isHeldInDomain(item->purposes);
+        return !isCa && StoredDomains::isHeldInDomain(purposes);
     case ServerCertificates:
-        return item->purposes.contains(StoredDomains::serverName());
+        return purposes.contains(StoredDomains::serverName());
     default:
         return true;
     }

@@ -1,4 +1,5 @@
 #include "certificatesmodel.h"
+#include "certificatesmodel_p.h"
 
 #include "certificatefacts.h"
 #include "certificateitem.h"
@@ -6,7 +7,7 @@
 #include "storedcertificatesloader.h"
 #include "storeddomains.h"
 
-#include <QHash>
+#include <QSet>
 #include <QPointer>
 #include <QTimer>
 
@@ -14,18 +15,16 @@
 
 namespace {
 
-// One row: the item, its DER (a row's identity when a certificate is added
-// again) and what the roles show, worked out once on first use because
-// sorting and matching ask for them again and again.
+// One row: the stored certificate (its item made on first use) and what the
+// roles show, worked out once on first use because sorting and matching ask
+// for them again and again.
 struct CertificateRow {
-    CertificateRow(std::unique_ptr<CertificateItem> item, const QByteArray &der)
-        : item(std::move(item))
-        , der(der)
+    explicit CertificateRow(StoredCertificate certificate)
+        : certificate(std::move(certificate))
     {
     }
 
-    std::unique_ptr<CertificateItem> item;
-    QByteArray der;
+    StoredCertificate certificate;
     mutable bool shownKnown = false;
     mutable QString name;
     mutable QString details;
@@ -37,11 +36,14 @@ struct CertificateRow {
     {
         if (shownKnown)
             return;
-        const QStringList shown = item->attribute(CertificateItem::DisplayStrings).toStringList();
+        // Until someone asks for the item, the outline read from the DER
+        // says the same as the item would.
+        const CertificateOutline &outline = certificate.outline();
+        const QStringList shown = outline.shownStrings();
         name = shown.value(0);
         details = shown.mid(1).join(QStringLiteral(" \u00b7 "));
-        sortKey = name.toLower() + QLatin1Char('\n') + item->keyId;
-        identity = item->attribute(CertificateItem::Identity);
+        sortKey = name.toLower() + QLatin1Char('\n') + outline.keyId;
+        identity = QStringList(outline.identity);
         shownKnown = true;
     }
 };
@@ -71,6 +73,8 @@ public:
     {
     }
 
+    static CertificatesModelPrivate *of(const CertificatesModel *model) { return model->d; }
+
     void loaded();
     void replaceRows(std::vector<StoredCertificate> found);
     void retire(std::unique_ptr<CertificateItem> item);
@@ -79,8 +83,8 @@ public:
     CertificatesModel *q;
     QDBusConnection bus;
     std::vector<CertificateRow> rows;
-    // DER -> the item of its row: adding a certificate looks here first.
-    QHash<QByteArray, CertificateItem *> itemOfDer;
+    // The DER of every row: adding a certificate looks here first.
+    QSet<QByteArray> knownDer;
     QPointer<StoredCertificatesLoader> loader;
     int pendingSignals = 0;
     // Items of rows that went; deleted once control is back in the event
@@ -90,6 +94,8 @@ public:
 
 void CertificatesModelPrivate::retire(std::unique_ptr<CertificateItem> item)
 {
+    if (!item)
+        return;
     if (retired.empty())
         QTimer::singleShot(0, q, [this] { retired.clear(); });
     retired.push_back(std::move(item));
@@ -97,9 +103,8 @@ void CertificatesModelPrivate::retire(std::unique_ptr<CertificateItem> item)
 
 int CertificatesModelPrivate::rowOfDer(const QByteArray &der) const
 {
-    const CertificateItem *item = itemOfDer.value(der);
-    for (size_t row = 0; item && row < rows.size(); ++row) {
-        if (rows[row].item.get() == item)
+    for (size_t row = 0; knownDer.contains(der) && row < rows.size(); ++row) {
+        if (rows[row].certificate.der() == der)
             return int(row);
     }
     return -1;
@@ -109,13 +114,13 @@ void CertificatesModelPrivate::replaceRows(std::vector<StoredCertificate> found)
 {
     q->beginResetModel();
     for (CertificateRow &row : rows)
-        retire(std::move(row.item));
+        retire(row.certificate.takeItem());
     rows.clear();
-    itemOfDer.clear();
+    knownDer.clear();
     rows.reserve(found.size());
     for (StoredCertificate &certificate : found) {
-        itemOfDer.insert(certificate.der, certificate.item.get());
-        rows.emplace_back(std::move(certificate.item), certificate.der);
+        knownDer.insert(certificate.der());
+        rows.emplace_back(std::move(certificate));
     }
     q->endResetModel();
 }
@@ -179,7 +184,12 @@ bool CertificatesModel::populate(CertificateItem *item)
     const int known = d->rowOfDer(der);
     if (known >= 0) {
         // Refreshed in place: whoever holds the row's item keeps a valid one.
-        CertificateItem &shown = *d->rows[size_t(known)].item;
+        CertificateItem *made = d->rows[size_t(known)].certificate.item();
+        if (!made) {
+            PLATFORM_LOG_ERROR("%s: the certificate's row cannot be refreshed", "populate");
+            return false;
+        }
+        CertificateItem &shown = *made;
         if (&shown != item) {
             if (item->privateKey)
                 shown.setPrivateKey(item->privateKey);
@@ -193,17 +203,20 @@ bool CertificatesModel::populate(CertificateItem *item)
         emit dataChanged(index(known, 0), index(known, 0));
         return true;
     }
+    StoredCertificate added;
     std::unique_ptr<CertificateItem> copy = copyOf(*item);
-    if (!copy) {
+    if (copy) {
+        copy->stored = true;
+        copy->userDomains = StoredDomains::userDomainsFlag(copy->purposes);
+    }
+    if (!added.take(std::move(copy))) {
         PLATFORM_LOG_ERROR("%s: could not copy the certificate to add", "populate");
         return false;
     }
-    copy->stored = true;
-    copy->userDomains = StoredDomains::userDomainsFlag(copy->purposes);
     const int last = int(d->rows.size());
     beginInsertRows(QModelIndex(), last, last);
-    d->itemOfDer.insert(der, copy.get());
-    d->rows.emplace_back(std::move(copy), der);
+    d->knownDer.insert(der);
+    d->rows.emplace_back(std::move(added));
     endInsertRows();
     return true;
 }
@@ -215,13 +228,13 @@ bool CertificatesModel::isPopulating() const
 
 CertificateItem *CertificatesModel::item(int row) const
 {
-    return row >= 0 && size_t(row) < d->rows.size() ? d->rows[size_t(row)].item.get() : nullptr;
+    return row >= 0 && size_t(row) < d->rows.size() ? d->rows[size_t(row)].certificate.item() : nullptr;
 }
 
 QModelIndex CertificatesModel::indexOf(const CertificateItem *item) const
 {
     for (size_t row = 0; item && row < d->rows.size(); ++row) {
-        if (d->rows[row].item.get() == item)
+        if (d->rows[row].certificate.hasItem() && d->rows[row].certificate.item() == item)
             return index(int(row), 0);
     }
     return QModelIndex();
@@ -245,7 +258,7 @@ QVariant CertificatesModel::data(const QModelIndex &index, int role) const
         row.learnShown();
         return row.details;
     case ItemRole:
-        return QVariant::fromValue(row.item.get());
+        return QVariant::fromValue(d->rows[size_t(index.row())].certificate.item());
     case SortRole:
         row.learnShown();
         return row.sortKey;
@@ -253,7 +266,7 @@ QVariant CertificatesModel::data(const QModelIndex &index, int role) const
         row.learnShown();
         return row.identity;
     case ManageableRole:
-        return StoredDomains::isManageable(row.item->purposes) ? 1 : 0;
+        return StoredDomains::isManageable(row.certificate.purposes()) ? 1 : 0;
     default:
         return QVariant();
     }
@@ -266,10 +279,21 @@ bool CertificatesModel::removeRows(int row, int count, const QModelIndex &parent
     beginRemoveRows(QModelIndex(), row, row + count - 1);
     const auto first = d->rows.begin() + row;
     for (auto it = first; it != first + count; ++it) {
-        d->itemOfDer.remove(it->der);
-        d->retire(std::move(it->item));
+        d->knownDer.remove(it->certificate.der());
+        d->retire(it->certificate.takeItem());
     }
     d->rows.erase(first, first + count);
     endRemoveRows();
+    return true;
+}
+
+bool certificateRowKind(const QModelIndex &index, bool *isCa, QStringList *purposes)
+{
+    const auto *model = qobject_cast<const CertificatesModel *>(index.model());
+    if (!model || !index.isValid() || size_t(index.row()) >= CertificatesModelPrivate::of(model)->rows.size())
+        return false;
+    const StoredCertificate &certificate = CertificatesModelPrivate::of(model)->rows[size_t(index.row())].certificate;
+    *isCa = certificate.isCa();
+    *purposes = certificate.purposes();
     return true;
 }

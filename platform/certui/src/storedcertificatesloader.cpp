@@ -1,7 +1,5 @@
 #include "storedcertificatesloader.h"
 
-#include "certificateitem.h"
-#include "opensslowners.h"
 #include "platformlog.h"
 #include "storeddomains.h"
 
@@ -19,12 +17,13 @@
 #include <openssl/crypto.h>
 #include <openssl/x509.h>
 
-// A share of the listed certificates, parsed in a worker thread. Whoever
+// A share of the listed certificates, read in a worker thread. Whoever
 // holds it last frees what nobody took.
 struct ParseSlice {
     QStringList texts; // Base64 DER, as listed
     QList<QStringList> purposes; // per text
-    std::vector<StoredCertificate> parsed; // per text; null item: no certificate
+    std::vector<StoredCertificate> read; // per text
+    std::vector<bool> readable; // per text; false: no certificate
 
     void parse();
 };
@@ -38,17 +37,6 @@ QString listedName(const QVariant &value)
     if (value.userType() == qMetaTypeId<QDBusVariant>())
         return value.value<QDBusVariant>().variant().toString();
     return value.toString();
-}
-
-std::unique_ptr<CertificateItem> itemFromDer(const QByteArray &der)
-{
-    const unsigned char *cursor = reinterpret_cast<const unsigned char *>(der.constData());
-    const OwnedX509 parsed(der.isEmpty() ? nullptr : d2i_X509(nullptr, &cursor, der.size()));
-    if (!parsed)
-        return nullptr;
-    auto item = std::make_unique<CertificateItem>();
-    const bool taken = item->setCertificate(parsed.get());
-    return taken ? std::move(item) : nullptr;
 }
 
 // A certificate in one of the user's own "-user" domains may have been
@@ -86,6 +74,20 @@ std::vector<std::shared_ptr<ParseSlice>> slicesOf(const QVariantMap &listing)
         if (!listedUnder.contains(name))
             listedUnder << name;
     }
+    // Those that may have a key first: their key questions go out, and the
+    // service answers them, while the rest are still being read.
+    QStringList keyFirstTexts;
+    QList<QStringList> keyFirstNames;
+    for (const bool withKey : { true, false }) {
+        for (int i = 0; i < texts.size(); ++i) {
+            if (mayHaveKey(names.at(i)) == withKey) {
+                keyFirstTexts << texts.at(i);
+                keyFirstNames << names.at(i);
+            }
+        }
+    }
+    texts.swap(keyFirstTexts);
+    names.swap(keyFirstNames);
     std::vector<std::shared_ptr<ParseSlice>> slices;
     const int count = qMin(texts.size(), wanted);
     for (int i = 0; i < count; ++i) {
@@ -103,11 +105,12 @@ std::vector<std::shared_ptr<ParseSlice>> slicesOf(const QVariantMap &listing)
 
 void ParseSlice::parse()
 {
-    parsed.resize(size_t(texts.size()));
-    for (int i = 0; i < texts.size(); ++i) {
-        StoredCertificate &certificate = parsed[size_t(i)];
-        certificate.der = QByteArray::fromBase64(texts.at(i).toLatin1());
-        certificate.item = itemFromDer(certificate.der);
+    read.resize(size_t(texts.size()));
+    readable.resize(size_t(texts.size()));
+    {
+        CurveCache curves;
+        for (int i = 0; i < texts.size(); ++i)
+            readable[size_t(i)] = read[size_t(i)].read(QByteArray::fromBase64(texts.at(i).toLatin1()), &curves);
     }
     // The pool thread may outlive the library's clean-up at exit: release
     // OpenSSL's per-thread state now, the thread is done with OpenSSL.
@@ -160,41 +163,35 @@ void StoredCertificatesLoader::listed(QDBusPendingCallWatcher *call)
         emit finished();
         return;
     }
-    // Parsing certificates is the costly part of the whole run (OpenSSL
-    // decodes each public key): it goes to worker threads, so the user
+    // Reading the certificates is the costly part of the whole run (even
+    // without decoding their keys): it goes to worker threads, so the user
     // interface keeps going.
     for (const std::shared_ptr<ParseSlice> &slice : slicesOf(reply.value())) {
         ++m_pendingSlices;
         auto *watcher = new QFutureWatcher<void>(this);
         connect(watcher, &QFutureWatcher<void>::finished, this, [this, watcher, slice] {
             watcher->deleteLater();
-            sliceParsed(slice);
+            sliceRead(slice);
         });
         watcher->setFuture(QtConcurrent::run([slice] { slice->parse(); }));
     }
     finishWhenDone();
 }
 
-void StoredCertificatesLoader::sliceParsed(const std::shared_ptr<ParseSlice> &slice)
+void StoredCertificatesLoader::sliceRead(const std::shared_ptr<ParseSlice> &slice)
 {
     --m_pendingSlices;
     for (int i = 0; i < slice->texts.size(); ++i) {
-        StoredCertificate &parsed = slice->parsed[size_t(i)];
         const QStringList &listedUnder = slice->purposes.at(i);
-        if (!parsed.item) {
+        if (!slice->readable[size_t(i)]) {
             PLATFORM_LOG_ERROR("%s: left out an entry of %s that is no certificate", "populate",
                                qUtf8Printable(listedUnder.join(QLatin1Char(' '))));
             continue;
         }
-        CertificateItem &item = *parsed.item;
-        for (const QString &name : listedUnder) {
-            const QString purpose = StoredDomains::purposeOf(name);
-            if (!item.purposes.contains(purpose))
-                item.purposes << purpose;
-        }
-        item.stored = true;
-        item.userDomains = StoredDomains::userDomainsFlag(item.purposes);
-        m_found.push_back(std::move(parsed));
+        StoredCertificate &certificate = slice->read[size_t(i)];
+        for (const QString &name : listedUnder)
+            certificate.addPurpose(StoredDomains::purposeOf(name));
+        m_found.push_back(std::move(certificate));
         if (mayHaveKey(listedUnder))
             askKeyData(m_found.size() - 1);
     }
@@ -204,7 +201,7 @@ void StoredCertificatesLoader::sliceParsed(const std::shared_ptr<ParseSlice> &sl
 void StoredCertificatesLoader::askKeyData(size_t index)
 {
     ++m_pendingKeyCalls;
-    whenAnswered(m_client->GetPrivateKeyData(m_found[index].item->keyId),
+    whenAnswered(m_client->GetPrivateKeyData(m_found[index].outline().keyId),
                  [this, index](QDBusPendingCallWatcher *call) { keyDataAnswered(index, call); });
 }
 
@@ -213,18 +210,13 @@ void StoredCertificatesLoader::keyDataAnswered(size_t index, QDBusPendingCallWat
     call->deleteLater();
     --m_pendingKeyCalls;
     const QDBusPendingReply<int> reply = *call;
-    CertificateItem &item = *m_found[index].item;
+    StoredCertificate &certificate = m_found[index];
     if (reply.isError()) {
         // The certificate is still listed; only its key facts are unknown.
-        PLATFORM_LOG_ERROR("%s: no key data for %s: %s", "populate", qUtf8Printable(item.keyId),
+        PLATFORM_LOG_ERROR("%s: no key data for %s: %s", "populate", qUtf8Printable(certificate.outline().keyId),
                            qUtf8Printable(reply.error().message()));
     } else {
-        // The service answers the key's preference, or -1 when it keeps no
-        // key for the certificate. A recorded value above 2 is handed out
-        // under a password like 2, so it shows as 2.
-        const int preference = reply.value();
-        item.hasKey = preference >= 0;
-        item.authPreference = preference < 0 ? -1 : qMin(preference, 2);
+        certificate.setKeyPreference(reply.value());
     }
     finishWhenDone();
 }

@@ -1,0 +1,339 @@
+#include "certificateoutline.h"
+
+#include "certificatefacts.h"
+#include "shownstrings.h"
+
+#include <openssl/ec.h>
+#include <openssl/err.h>
+#include <openssl/objects.h>
+#include <openssl/sha.h>
+#include <openssl/x509v3.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+// One DER element inside a bounded buffer.
+struct Element {
+    const unsigned char *begin = nullptr;
+    const unsigned char *content = nullptr;
+    long length = 0;
+    int tag = 0;
+    int tagClass = 0;
+    bool constructed = false;
+
+    const unsigned char *end() const { return content + length; }
+    long size() const { return long(end() - begin); }
+    bool is(int wantedTag, int wantedClass, bool wantedConstructed) const
+    {
+        return tag == wantedTag && tagClass == wantedClass && constructed == wantedConstructed;
+    }
+    bool isSequence() const { return is(V_ASN1_SEQUENCE, V_ASN1_UNIVERSAL, true); }
+    bool isContext(int wantedTag) const { return is(wantedTag, V_ASN1_CONTEXT_SPECIFIC, true); }
+};
+
+// The element at the start of [from, to). False for a damaged header, a
+// length running past the end, or an indefinite length (never DER).
+bool elementAt(const unsigned char *from, const unsigned char *to, Element *element)
+{
+    if (from >= to)
+        return false;
+    const unsigned char *cursor = from;
+    long length = 0;
+    int tag = 0;
+    int tagClass = 0;
+    const int flags = ASN1_get_object(&cursor, &length, &tag, &tagClass, long(to - from));
+    if ((flags & 0x80) || (flags & 0x01) || length < 0 || length > long(to - cursor))
+        return false;
+    *element = { from, cursor, length, tag, tagClass, (flags & V_ASN1_CONSTRUCTED) != 0 };
+    return true;
+}
+
+// The elements filling a constructed element exactly; false when they do not
+// or there are more than `most`.
+bool childrenOf(const Element &outer, size_t most, std::vector<Element> *children)
+{
+    children->clear();
+    for (const unsigned char *at = outer.content; at < outer.end();) {
+        Element child;
+        if (children->size() == most || !elementAt(at, outer.end(), &child))
+            return false;
+        children->push_back(child);
+        at = child.end();
+    }
+    return true;
+}
+
+// A header in its shortest form, as an encoder writes it back.
+bool hasShortestHeader(const Element &element)
+{
+    long lengthBytes = 0;
+    for (long rest = element.length; rest > 0; rest >>= 8)
+        ++lengthBytes;
+    const long expected = 1 + (element.length < 128 ? 1 : 1 + lengthBytes);
+    return element.tag < 31 && element.content - element.begin == expected;
+}
+
+template <typename T, void (*Free)(T *)> struct Freer {
+    void operator()(T *object) const { Free(object); }
+};
+template <typename T, void (*Free)(T *)> using Owned = std::unique_ptr<T, Freer<T, Free>>;
+
+// The element decoded by OpenSSL's own decoder for its type; null unless the
+// decoder takes exactly the element's bytes.
+template <typename T, void (*Free)(T *)>
+Owned<T, Free> decoded(T *(*decode)(T **, const unsigned char **, long), const Element &element)
+{
+    const unsigned char *cursor = element.begin;
+    Owned<T, Free> object(decode(nullptr, &cursor, element.size()));
+    return object && cursor == element.end() ? std::move(object) : nullptr;
+}
+
+void freeExtensions(X509_EXTENSIONS *extensions)
+{
+    sk_X509_EXTENSION_pop_free(extensions, X509_EXTENSION_free);
+}
+
+using OwnedName = Owned<X509_NAME, X509_NAME_free>;
+using OwnedInteger = Owned<ASN1_INTEGER, ASN1_INTEGER_free>;
+using OwnedAlgorithm = Owned<X509_ALGOR, X509_ALGOR_free>;
+using OwnedBits = Owned<ASN1_BIT_STRING, ASN1_BIT_STRING_free>;
+using OwnedValidity = Owned<X509_VAL, X509_VAL_free>;
+using OwnedExtensions = Owned<X509_EXTENSIONS, freeExtensions>;
+
+// Encoded again by OpenSSL, the element comes out as the same bytes.
+template <typename T> bool encodesBackTo(int (*encode)(const T *, unsigned char **), const T *object, const Element &element)
+{
+    unsigned char *bytes = nullptr;
+    const int length = encode(object, &bytes);
+    const bool same = length == element.size() && std::equal(bytes, bytes + length, element.begin);
+    OPENSSL_free(bytes);
+    return same;
+}
+
+bool isPositiveInteger(const Element &element)
+{
+    return element.is(V_ASN1_INTEGER, V_ASN1_UNIVERSAL, false) && element.length > 0 && element.content[0] < 0x80;
+}
+
+// A point of a named curve, as the key's decoder checks it. Only the point:
+// building the whole key is what the outline saves.
+bool isPointOnCurve(const EC_GROUP *group, const unsigned char *data, int length)
+{
+    const Owned<EC_POINT, EC_POINT_free> point(group ? EC_POINT_new(group) : nullptr);
+    return point && EC_POINT_oct2point(group, point.get(), data, size_t(length), nullptr) == 1
+        && !EC_POINT_is_at_infinity(group, point.get());
+}
+
+// Whether a full parse would decode the key: the kinds checked here with the
+// shape their decoders need. Other kinds are left to the full parse.
+bool keyLooksDecodable(const X509_ALGOR *algorithm, const ASN1_BIT_STRING *bits, CurveCache *curves)
+{
+    const ASN1_OBJECT *object = nullptr;
+    int parameterType = V_ASN1_UNDEF;
+    const void *parameter = nullptr;
+    X509_ALGOR_get0(&object, &parameterType, &parameter, algorithm);
+    const int length = ASN1_STRING_length(bits);
+    const unsigned char *data = ASN1_STRING_get0_data(bits);
+    if ((bits->flags & 0x07) != 0 || length <= 0)
+        return false;
+    switch (OBJ_obj2nid(object)) {
+    case NID_rsaEncryption: {
+        Element key;
+        std::vector<Element> numbers;
+        return (parameterType == V_ASN1_UNDEF || parameterType == V_ASN1_NULL) && elementAt(data, data + length, &key)
+            && key.end() == data + length && key.isSequence() && childrenOf(key, 2, &numbers) && numbers.size() == 2
+            && isPositiveInteger(numbers[0]) && isPositiveInteger(numbers[1]);
+    }
+    case NID_X9_62_id_ecPublicKey:
+        return parameterType == V_ASN1_OBJECT
+            && isPointOnCurve(curves->curve(OBJ_obj2nid(static_cast<const ASN1_OBJECT *>(parameter))), data, length);
+    case NID_ED25519:
+    case NID_X25519:
+        return parameterType == V_ASN1_UNDEF && length == 32;
+    case NID_ED448:
+        return parameterType == V_ASN1_UNDEF && length == 57;
+    case NID_X448:
+        return parameterType == V_ASN1_UNDEF && length == 56;
+    default:
+        return false;
+    }
+}
+
+QString hexOf(const unsigned char *digest, int length)
+{
+    return QString::fromLatin1(QByteArray(reinterpret_cast<const char *>(digest), length).toHex());
+}
+
+// Basic constraints as the library's own extension cache reads them: one
+// decodable extension saying CA. Duplicates or damage mean not a CA.
+bool saysCa(const X509_EXTENSIONS *extensions)
+{
+    auto *constraints =
+        static_cast<BASIC_CONSTRAINTS *>(X509V3_get_d2i(extensions, NID_basic_constraints, nullptr, nullptr));
+    const bool ca = constraints && constraints->ca;
+    BASIC_CONSTRAINTS_free(constraints);
+    return ca;
+}
+
+// The parts of the certificate, each checked the way the full parse would.
+struct Parts {
+    OwnedName subject;
+    OwnedName issuer;
+    OwnedInteger serial;
+    OwnedValidity validity;
+    OwnedBits keyBits;
+    bool isCa = false;
+    CurveCache *curves = nullptr;
+};
+
+bool readSubjectKey(const Element &element, Parts *parts)
+{
+    std::vector<Element> halves;
+    if (!element.isSequence() || !childrenOf(element, 2, &halves) || halves.size() != 2)
+        return false;
+    const OwnedAlgorithm algorithm = decoded<X509_ALGOR, X509_ALGOR_free>(d2i_X509_ALGOR, halves[0]);
+    parts->keyBits = decoded<ASN1_BIT_STRING, ASN1_BIT_STRING_free>(d2i_ASN1_BIT_STRING, halves[1]);
+    return algorithm && parts->keyBits && keyLooksDecodable(algorithm.get(), parts->keyBits.get(), parts->curves);
+}
+
+bool readVersion(const Element &element)
+{
+    std::vector<Element> inner;
+    if (!childrenOf(element, 1, &inner) || inner.size() != 1)
+        return false;
+    const OwnedInteger version = decoded<ASN1_INTEGER, ASN1_INTEGER_free>(d2i_ASN1_INTEGER, inner[0]);
+    const long value = version ? ASN1_INTEGER_get(version.get()) : -1;
+    return value == 1 || value == 2;
+}
+
+bool readExtensions(const Element &element, Parts *parts)
+{
+    std::vector<Element> inner;
+    if (!childrenOf(element, 1, &inner) || inner.size() != 1)
+        return false;
+    const OwnedExtensions extensions = decoded<X509_EXTENSIONS, freeExtensions>(d2i_X509_EXTENSIONS, inner[0]);
+    if (!extensions)
+        return false;
+    parts->isCa = saysCa(extensions.get());
+    return true;
+}
+
+// version, serial, signature, issuer, validity, subject, key, extensions.
+// The unique ids of old certificates are rare enough to leave to the full
+// parse.
+bool readToBeSigned(const Element &element, Parts *parts)
+{
+    std::vector<Element> fields;
+    if (!element.isSequence() || !childrenOf(element, 8, &fields))
+        return false;
+    size_t next = 0;
+    if (next < fields.size() && fields[next].isContext(0) && !readVersion(fields[next++]))
+        return false;
+    if (fields.size() < next + 6)
+        return false;
+    parts->serial = decoded<ASN1_INTEGER, ASN1_INTEGER_free>(d2i_ASN1_INTEGER, fields[next]);
+    const OwnedAlgorithm signature = decoded<X509_ALGOR, X509_ALGOR_free>(d2i_X509_ALGOR, fields[next + 1]);
+    parts->issuer = decoded<X509_NAME, X509_NAME_free>(d2i_X509_NAME, fields[next + 2]);
+    parts->validity = decoded<X509_VAL, X509_VAL_free>(d2i_X509_VAL, fields[next + 3]);
+    parts->subject = decoded<X509_NAME, X509_NAME_free>(d2i_X509_NAME, fields[next + 4]);
+    if (!parts->serial || !signature || !parts->issuer || !parts->validity || !parts->subject
+        || !readSubjectKey(fields[next + 5], parts))
+        return false;
+    next += 6;
+    if (next < fields.size() && fields[next].isContext(3) && !readExtensions(fields[next++], parts))
+        return false;
+    return next == fields.size();
+}
+
+// The whole image: one certificate, nothing after it, and encoded so that
+// OpenSSL's fingerprint of it (taken over its own encoding) is the digest of
+// these very bytes. The signed part is kept as it came; the rest must be in
+// its one DER form.
+bool readCertificate(const QByteArray &der, Parts *parts)
+{
+    const auto *data = reinterpret_cast<const unsigned char *>(der.constData());
+    Element whole;
+    std::vector<Element> pieces;
+    if (!elementAt(data, data + der.size(), &whole) || whole.end() != data + der.size() || !whole.isSequence()
+        || !hasShortestHeader(whole) || !childrenOf(whole, 3, &pieces) || pieces.size() != 3)
+        return false;
+    const OwnedAlgorithm algorithm = decoded<X509_ALGOR, X509_ALGOR_free>(d2i_X509_ALGOR, pieces[1]);
+    const OwnedBits signature = decoded<ASN1_BIT_STRING, ASN1_BIT_STRING_free>(d2i_ASN1_BIT_STRING, pieces[2]);
+    return algorithm && signature && encodesBackTo<X509_ALGOR>(i2d_X509_ALGOR, algorithm.get(), pieces[1])
+        && encodesBackTo<ASN1_BIT_STRING>(i2d_ASN1_BIT_STRING, signature.get(), pieces[2])
+        && readToBeSigned(pieces[0], parts);
+}
+
+} // namespace
+
+void EcGroupFree::operator()(EC_GROUP *group) const
+{
+    EC_GROUP_free(group);
+}
+
+const EC_GROUP *CurveCache::curve(int nid)
+{
+    if (nid == NID_undef)
+        return nullptr;
+    auto known = m_curves.find(nid);
+    if (known == m_curves.end())
+        known = m_curves.emplace(nid, std::unique_ptr<EC_GROUP, EcGroupFree>(EC_GROUP_new_by_curve_name(nid))).first;
+    return known->second.get();
+}
+
+bool CertificateOutline::read(const QByteArray &der, CertificateOutline *outline, CurveCache *curves)
+{
+    // Damaged images leave errors in the thread's queue: they are no one's
+    // concern past this call.
+    ERR_set_mark();
+    Parts parts;
+    parts.curves = curves;
+    const bool readable = readCertificate(der, &parts);
+    ERR_pop_to_mark();
+    if (!readable)
+        return false;
+    // The key id is the SHA-1 of the key's bits, as the store computes it.
+    unsigned char keyDigest[SHA_DIGEST_LENGTH];
+    SHA1(ASN1_STRING_get0_data(parts.keyBits.get()), size_t(ASN1_STRING_length(parts.keyBits.get())), keyDigest);
+    unsigned char digest[SHA256_DIGEST_LENGTH];
+    SHA256(reinterpret_cast<const unsigned char *>(der.constData()), size_t(der.size()), digest);
+    const X509_VAL *validity = parts.validity.get();
+    OwnedAsn1Time notBefore(ASN1_STRING_dup(validity->notBefore));
+    OwnedAsn1Time notAfter(ASN1_STRING_dup(validity->notAfter));
+    if (!notBefore || !notAfter)
+        return false;
+    outline->name = ShownStrings::name(parts.subject.get(), parts.serial.get());
+    outline->issuerName = CertificateFacts::shortName(parts.issuer.get());
+    outline->notBefore = std::move(notBefore);
+    outline->notAfter = std::move(notAfter);
+    outline->isCa = parts.isCa;
+    outline->keyId = hexOf(keyDigest, SHA_DIGEST_LENGTH);
+    outline->identity = hexOf(digest, SHA256_DIGEST_LENGTH);
+    return true;
+}
+
+bool CertificateOutline::of(X509 *cert, CertificateOutline *outline)
+{
+    const QString keyId = cert && X509_get0_pubkey(cert) ? CertificateFacts::keyIdText(cert) : QString();
+    if (keyId.isEmpty())
+        return false;
+    OwnedAsn1Time notBefore(ASN1_STRING_dup(X509_get0_notBefore(cert)));
+    OwnedAsn1Time notAfter(ASN1_STRING_dup(X509_get0_notAfter(cert)));
+    if (!notBefore || !notAfter)
+        return false;
+    outline->name = ShownStrings::name(X509_get_subject_name(cert), X509_get0_serialNumber(cert));
+    outline->issuerName = CertificateFacts::shortName(X509_get_issuer_name(cert));
+    outline->notBefore = std::move(notBefore);
+    outline->notAfter = std::move(notAfter);
+    outline->isCa = CertificateFacts::isCa(cert);
+    outline->keyId = keyId;
+    outline->identity = CertificateFacts::sha256Hex(cert);
+    return true;
+}
+
+QStringList CertificateOutline::shownStrings() const
+{
+    return ShownStrings::of(name, issuerName, notBefore.get(), notAfter.get());
+}

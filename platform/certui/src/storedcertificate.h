@@ -1,0 +1,51 @@
+#ifndef STOREDCERTIFICATE_H
+#define STOREDCERTIFICATE_H
+
+#include "certificateitem.h"
+#include "certificateoutline.h"
+
+#include <QByteArray>
+#include <QStringList>
+
+#include <memory>
+
+// One stored certificate as the service listed it: its DER, the outline the
+// list shows, where it is stored and its key facts. The full item is made
+// from the DER only when someone asks for it.
+class StoredCertificate
+{
+public:
+    // The certificate read from DER: the outline without the full parse
+    // where it can, else from a full parse. False for DER that holds no
+    // usable certificate.
+    bool read(const QByteArray &der, CurveCache *curves);
+
+    // A certificate given as an item: the row's item is a copy of it.
+    bool take(std::unique_ptr<CertificateItem> item);
+
+    const QByteArray &der() const { return m_der; }
+    const CertificateOutline &outline() const { return m_outline; }
+    bool hasItem() const { return bool(m_item); }
+
+    // The facts the item will carry; once it exists, the item's own.
+    QStringList purposes() const;
+    bool isCa() const;
+    void addPurpose(const QString &purpose);
+    void setKeyPreference(int preference);
+
+    // The full item, made on first use (null, logged, when the full parse
+    // of the DER fails).
+    CertificateItem *item();
+    std::unique_ptr<CertificateItem> takeItem();
+
+private:
+    QByteArray m_der;
+    CertificateOutline m_outline;
+    QStringList m_purposes;
+    bool m_hasKey = false;
+    int m_authPreference = -1;
+    std::unique_ptr<CertificateItem> m_item;
+    bool m_itemFailed = false;
+};
+
+#endif
