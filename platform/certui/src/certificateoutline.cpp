@@ -103,7 +103,8 @@ using OwnedValidity = Owned<X509_VAL, X509_VAL_free>;
 using OwnedExtensions = Owned<X509_EXTENSIONS, freeExtensions>;
 
 // Encoded again by OpenSSL, the element comes out as the same bytes.
-template <typename T> bool encodesBackTo(int (*encode)(const T *, unsigned char **), const T *object, const Element &element)
+template <typename T>
+bool encodesBackTo(int (*encode)(const T *, unsigned char **), const T *object, const Element &element)
 {
     unsigned char *bytes = nullptr;
     const int length = encode(object, &bytes);

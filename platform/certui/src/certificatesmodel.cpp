@@ -7,8 +7,8 @@
 #include "storedcertificatesloader.h"
 #include "storeddomains.h"
 
-#include <QSet>
 #include <QPointer>
+#include <QSet>
 #include <QTimer>
 
 #include <vector>
