@@ -55,6 +55,7 @@ bool elementAt(const unsigned char *from, const unsigned char *to, Element *elem
 bool childrenOf(const Element &outer, size_t most, std::vector<Element> *children)
 {
     children->clear();
+    children->reserve(most);
     for (const unsigned char *at = outer.content; at < outer.end();) {
         Element child;
         if (children->size() == most || !elementAt(at, outer.end(), &child))
@@ -103,7 +104,8 @@ using OwnedValidity = Owned<X509_VAL, X509_VAL_free>;
 using OwnedExtensions = Owned<X509_EXTENSIONS, freeExtensions>;
 
 // Encoded again by OpenSSL, the element comes out as the same bytes.
-template <typename T> bool encodesBackTo(int (*encode)(const T *, unsigned char **), const T *object, const Element &element)
+template <typename T>
+bool encodesBackTo(int (*encode)(const T *, unsigned char **), const T *object, const Element &element)
 {
     unsigned char *bytes = nullptr;
     const int length = encode(object, &bytes);
@@ -180,7 +182,7 @@ bool saysCa(const X509_EXTENSIONS *extensions)
 // The parts of the certificate, each checked the way the full parse would.
 struct Parts {
     OwnedName subject;
-    OwnedName issuer;
+    OwnedName issuer; // null when the issuer is the subject, byte for byte
     OwnedInteger serial;
     OwnedValidity validity;
     OwnedBits keyBits;
@@ -235,10 +237,17 @@ bool readToBeSigned(const Element &element, Parts *parts)
         return false;
     parts->serial = decoded<ASN1_INTEGER, ASN1_INTEGER_free>(d2i_ASN1_INTEGER, fields[next]);
     const OwnedAlgorithm signature = decoded<X509_ALGOR, X509_ALGOR_free>(d2i_X509_ALGOR, fields[next + 1]);
-    parts->issuer = decoded<X509_NAME, X509_NAME_free>(d2i_X509_NAME, fields[next + 2]);
+    // A self-issued certificate names its issuer in the very bytes of its
+    // subject: decoded once.
+    const Element &issuer = fields[next + 2];
+    const Element &subject = fields[next + 4];
+    const bool issuerIsSubject =
+        issuer.size() == subject.size() && std::equal(issuer.begin, issuer.end(), subject.begin);
+    if (!issuerIsSubject)
+        parts->issuer = decoded<X509_NAME, X509_NAME_free>(d2i_X509_NAME, issuer);
     parts->validity = decoded<X509_VAL, X509_VAL_free>(d2i_X509_VAL, fields[next + 3]);
-    parts->subject = decoded<X509_NAME, X509_NAME_free>(d2i_X509_NAME, fields[next + 4]);
-    if (!parts->serial || !signature || !parts->issuer || !parts->validity || !parts->subject
+    parts->subject = decoded<X509_NAME, X509_NAME_free>(d2i_X509_NAME, subject);
+    if (!parts->serial || !signature || (!issuerIsSubject && !parts->issuer) || !parts->validity || !parts->subject
         || !readSubjectKey(fields[next + 5], parts))
         return false;
     next += 6;
@@ -305,7 +314,7 @@ bool CertificateOutline::read(const QByteArray &der, CertificateOutline *outline
     if (!notBefore || !notAfter)
         return false;
     outline->name = ShownStrings::name(parts.subject.get(), parts.serial.get());
-    outline->issuerName = CertificateFacts::shortName(parts.issuer.get());
+    outline->issuerName = CertificateFacts::shortName(parts.issuer ? parts.issuer.get() : parts.subject.get());
     outline->notBefore = std::move(notBefore);
     outline->notAfter = std::move(notAfter);
     outline->isCa = parts.isCa;

@@ -7,8 +7,8 @@
 #include "storedcertificatesloader.h"
 #include "storeddomains.h"
 
-#include <QSet>
 #include <QPointer>
+#include <QSet>
 #include <QTimer>
 
 #include <vector>
@@ -26,25 +26,33 @@ struct CertificateRow {
 
     StoredCertificate certificate;
     mutable bool shownKnown = false;
+    mutable bool detailsKnown = false;
     mutable QString name;
     mutable QString details;
     mutable QString sortKey;
     mutable QVariant identity;
 
-    void forgetShown() { shownKnown = false; }
+    void forgetShown() { shownKnown = detailsKnown = false; }
+    // Until someone asks for the item, the outline read from the DER says
+    // the same as the item would.
     void learnShown() const
     {
         if (shownKnown)
             return;
-        // Until someone asks for the item, the outline read from the DER
-        // says the same as the item would.
         const CertificateOutline &outline = certificate.outline();
-        const QStringList shown = outline.shownStrings();
-        name = shown.value(0);
-        details = shown.mid(1).join(QStringLiteral(" \u00b7 "));
+        name = outline.name;
         sortKey = name.toLower() + QLatin1Char('\n') + outline.keyId;
         identity = QStringList(outline.identity);
         shownKnown = true;
+    }
+    // Apart: sorting a long list needs every name, but only the rows on
+    // screen need their validity in words.
+    void learnDetails() const
+    {
+        if (detailsKnown)
+            return;
+        details = certificate.outline().shownStrings().mid(1).join(QStringLiteral(" \u00b7 "));
+        detailsKnown = true;
     }
 };
 
@@ -255,7 +263,7 @@ QVariant CertificatesModel::data(const QModelIndex &index, int role) const
         row.learnShown();
         return row.name;
     case Qt::ToolTipRole:
-        row.learnShown();
+        row.learnDetails();
         return row.details;
     case ItemRole:
         return QVariant::fromValue(d->rows[size_t(index.row())].certificate.item());

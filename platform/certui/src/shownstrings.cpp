@@ -34,8 +34,7 @@ int timeState(const ASN1_TIME *notBefore, const ASN1_TIME *notAfter)
     return 0;
 }
 
-QStringList of(const QString &name, const QString &issuerName, const ASN1_TIME *notBefore,
-               const ASN1_TIME *notAfter)
+QStringList of(const QString &name, const QString &issuerName, const ASN1_TIME *notBefore, const ASN1_TIME *notAfter)
 {
     const int state = timeState(notBefore, notAfter);
     QString validity;

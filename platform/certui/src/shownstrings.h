@@ -19,8 +19,7 @@ QString name(const X509_NAME *subject, const ASN1_INTEGER *serial);
 int timeState(const ASN1_TIME *notBefore, const ASN1_TIME *notAfter);
 
 // The name, "Issued by" the issuer's short name, and the validity in words.
-QStringList of(const QString &name, const QString &issuerName, const ASN1_TIME *notBefore,
-               const ASN1_TIME *notAfter);
+QStringList of(const QString &name, const QString &issuerName, const ASN1_TIME *notBefore, const ASN1_TIME *notAfter);
 
 } // namespace ShownStrings
 

@@ -51,14 +51,26 @@ bool mayHaveKey(const QStringList &listedNames)
     return false;
 }
 
+// Cuts [from, to) of the texts into slices of about `size` each.
+void cutInto(std::vector<std::shared_ptr<ParseSlice>> *slices, const QStringList &texts,
+             const QList<QStringList> &names, int from, int to, int size)
+{
+    const int count = (to - from + size - 1) / size;
+    for (int i = 0; i < count; ++i) {
+        auto slice = std::make_shared<ParseSlice>();
+        const int first = from + int(qint64(to - from) * i / count);
+        const int last = from + int(qint64(to - from) * (i + 1) / count);
+        slice->texts = texts.mid(first, last - first);
+        slice->purposes = names.mid(first, last - first);
+        slices->push_back(slice);
+    }
+}
+
 // The listing holds one entry per certificate and domain; the same Base64
-// text comes once for each domain listing it. Cut into as many slices as
-// there are threads to parse them.
+// text comes once for each domain listing it. Cut into slices to read in
+// worker threads.
 std::vector<std::shared_ptr<ParseSlice>> slicesOf(const QVariantMap &listing)
 {
-    // Smaller slices than threads: the key questions of the first slice go
-    // out while later ones are still being parsed.
-    const int wanted = 2 * qBound(1, QThread::idealThreadCount(), 8);
     QStringList texts;
     QList<QStringList> names;
     QHash<QString, int> known;
@@ -74,30 +86,28 @@ std::vector<std::shared_ptr<ParseSlice>> slicesOf(const QVariantMap &listing)
         if (!listedUnder.contains(name))
             listedUnder << name;
     }
-    // Those that may have a key first: their key questions go out, and the
-    // service answers them, while the rest are still being read.
-    QStringList keyFirstTexts;
-    QList<QStringList> keyFirstNames;
-    for (const bool withKey : { true, false }) {
+    // Those that may have a key first, in small slices: their key questions
+    // go out at once, and the service answers them while the rest are still
+    // being read. The rest in twice as many slices as threads.
+    QStringList ordered;
+    QList<QStringList> orderedNames;
+    int withKey = 0;
+    for (const bool keyFirst : { true, false }) {
         for (int i = 0; i < texts.size(); ++i) {
-            if (mayHaveKey(names.at(i)) == withKey) {
-                keyFirstTexts << texts.at(i);
-                keyFirstNames << names.at(i);
+            if (mayHaveKey(names.at(i)) == keyFirst) {
+                ordered << texts.at(i);
+                orderedNames << names.at(i);
             }
         }
+        if (keyFirst)
+            withKey = ordered.size();
     }
-    texts.swap(keyFirstTexts);
-    names.swap(keyFirstNames);
+    const int keySliceSize = 32;
+    const int wanted = 2 * qBound(1, QThread::idealThreadCount(), 8);
+    const int restSliceSize = qMax(1, (ordered.size() - withKey + wanted - 1) / wanted);
     std::vector<std::shared_ptr<ParseSlice>> slices;
-    const int count = qMin(texts.size(), wanted);
-    for (int i = 0; i < count; ++i) {
-        auto slice = std::make_shared<ParseSlice>();
-        const int from = int(qint64(texts.size()) * i / count);
-        const int to = int(qint64(texts.size()) * (i + 1) / count);
-        slice->texts = texts.mid(from, to - from);
-        slice->purposes = names.mid(from, to - from);
-        slices.push_back(slice);
-    }
+    cutInto(&slices, ordered, orderedNames, 0, withKey, keySliceSize);
+    cutInto(&slices, ordered, orderedNames, withKey, ordered.size(), restSliceSize);
     return slices;
 }
 

@@ -99,7 +99,8 @@ void TestCertificateOutline::damagedImagesAreNeverMisread()
         for (const char change : { char(0x01), char(0x80), char(0xff) }) {
             QByteArray changed = der;
             changed[at] = char(changed[at] ^ change);
-            images.append({ "byte " + QByteArray::number(at) + " ^ " + QByteArray::number(int(uchar(change))), changed });
+            images.append(
+                { "byte " + QByteArray::number(at) + " ^ " + QByteArray::number(int(uchar(change))), changed });
         }
     }
     images.append({ "a byte after the end", der + '\0' });
