@@ -11,9 +11,11 @@
 
 namespace {
 
+// The same instant, or for a time neither can read (the full parse keeps
+// those too) the same bytes.
 bool sameTime(const ASN1_TIME *a, const ASN1_TIME *b)
 {
-    return a && b && ASN1_TIME_compare(a, b) == 0;
+    return a && b && (ASN1_TIME_compare(a, b) == 0 || ASN1_STRING_cmp(a, b) == 0);
 }
 
 } // namespace
