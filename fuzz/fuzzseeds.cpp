@@ -128,6 +128,11 @@ int main(int argc, char *argv[])
     files.add(fileSeed(2, CertificateFactory::toPkcs12(user, QByteArray())));
     files.add(fileSeed(3, userPem));
 
+    Corpus outlines(top, QStringLiteral("certificateoutline_fuzzer"));
+    outlines.add(caDer);
+    outlines.add(serverDer);
+    outlines.add(userDer);
+
     Corpus calls(top, QStringLiteral("servicecall_fuzzer"));
     calls.add(callSeed(0, serverDer.toBase64()));
     calls.add(callSeed(2, caDer));
@@ -136,6 +141,6 @@ int main(int argc, char *argv[])
     calls.add(callSeed(3, userItem, { QStringLiteral("wifi-user"), QStringLiteral("smime-user") }));
     calls.add(callSeed(3, serverItem, { QStringLiteral("ssl-user") }));
 
-    const bool ok = base64.isOk() && items.isOk() && files.isOk() && calls.isOk();
+    const bool ok = base64.isOk() && items.isOk() && files.isOk() && outlines.isOk() && calls.isOk();
     return ok ? 0 : 1;
 }

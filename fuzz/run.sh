@@ -18,7 +18,7 @@ export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 export QT_QPA_PLATFORM=offscreen
 
 status=0
-for target in base64_fuzzer deserializeitem_fuzzer certificatefile_fuzzer servicecall_fuzzer; do
+for target in base64_fuzzer deserializeitem_fuzzer certificatefile_fuzzer certificateoutline_fuzzer servicecall_fuzzer; do
     echo "== $target: ${seconds}s"
     if ! "$build/bin/$target" -max_total_time="$seconds" -max_len=65536 -timeout=20 \
             -rss_limit_mb=4096 -artifact_prefix="$artifacts/$target-" -print_final_stats=1 \

@@ -21,8 +21,10 @@ CertificateItemWidget::CertificateItemWidget(QGraphicsItem *parent)
     m_name->setTextFormat(Qt::RichText);
     m_issuer->setTextFormat(Qt::PlainText);
     m_validity->setTextFormat(Qt::PlainText);
+    // One line per text, cut with an ellipsis: every row is as high as any
+    // other, which lets a list place its rows without measuring each one.
     for (ZelvoLabel *label : { m_name, m_issuer, m_validity }) {
-        label->setWordWrap(true);
+        label->setElideMode(Qt::ElideRight);
         label->setAcceptedMouseButtons(Qt::NoButton);
     }
     auto *layout = new QGraphicsLinearLayout(Qt::Vertical, this);

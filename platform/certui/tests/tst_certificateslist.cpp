@@ -15,7 +15,8 @@
 
 using namespace WidgetTesting;
 
-// The list makes widgets for the rows on screen only, and they show the
+// The list makes widgets for the rows on screen only, all of one height (a
+// long name does not make its row taller), and they show the
 // right rows wherever the page is scrolled.
 class TestCertificatesList : public QObject
 {
@@ -35,6 +36,8 @@ void TestCertificatesList::initTestCase()
     for (int i = 0; i < 300; ++i) {
         CertificateFactory::Options options;
         options.commonName = QStringLiteral("row %1").arg(i, 3, 10, QLatin1Char('0'));
+        if (i == 2) // far wider than the screen: it must not make its row taller
+            options.commonName += QStringLiteral(" with a name of many words").repeated(6);
         m_made << CertificateFactory::makeSelfSigned(options);
         QVERIFY(!m_made.last().isNull());
     }
@@ -94,6 +97,10 @@ void TestCertificatesList::onlyRowsOnScreenHaveWidgets()
     QVERIFY(rowHeight > 0);
     QCOMPARE(list->size().height(), rows * rowHeight);
     const int screenful = int(800 / rowHeight) + 2;
+    for (int r = 0; r < qMin(rows, 3); ++r) {
+        QGraphicsWidget *row = list->itemWidget(r);
+        QVERIFY(row->effectiveSizeHint(Qt::PreferredSize, QSizeF(row->size().width(), -1)).height() <= rowHeight);
+    }
 
     // At the top: the first rows, as many as fit.
     QList<int> shown = shownRows();

@@ -32,6 +32,13 @@ public:
     void setWordWrap(bool wrap);
     bool wordWrap() const;
 
+    // A label that does not wrap may be given less width than its text needs:
+    // with Qt::ElideRight it then ends in an ellipsis where the text is cut
+    // (markup kept), and its minimum width is that of the ellipsis alone.
+    // Qt::ElideNone (the default) asks for the whole text's width.
+    void setElideMode(Qt::TextElideMode mode);
+    Qt::TextElideMode elideMode() const;
+
     void setTextFormat(Qt::TextFormat format); // Qt::AutoText by default
     Qt::TextFormat textFormat() const;
 
@@ -48,11 +55,14 @@ protected:
 private:
     void rebuildDocument() const;
     bool isRich() const;
+    bool elides() const;
+    QTextDocument *elidedDocument(qreal width) const;
 
     QString m_text;
     Qt::Alignment m_alignment;
     bool m_alignmentSet;
     bool m_wordWrap;
+    Qt::TextElideMode m_elideMode;
     Qt::TextFormat m_format;
     mutable QTextDocument *m_document;
     mutable bool m_documentDirty;

@@ -3,9 +3,13 @@
 #include "zelvolocale.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QFontMetricsF>
 #include <QPainter>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QTextOption>
+
+#include <memory>
 
 namespace {
 // Without a width from the layout, a wrapping label assumes a portrait page.
@@ -23,6 +27,7 @@ ZelvoLabel::ZelvoLabel(const QString &text, QGraphicsItem *parent)
     , m_alignment(Qt::AlignLeft | Qt::AlignVCenter)
     , m_alignmentSet(false)
     , m_wordWrap(false)
+    , m_elideMode(Qt::ElideNone)
     , m_format(Qt::AutoText)
     , m_document(nullptr)
     , m_documentDirty(true)
@@ -96,6 +101,50 @@ bool ZelvoLabel::wordWrap() const
     return m_wordWrap;
 }
 
+void ZelvoLabel::setElideMode(Qt::TextElideMode mode)
+{
+    if (mode == m_elideMode)
+        return;
+    m_elideMode = mode;
+    updateGeometry();
+    update();
+}
+
+Qt::TextElideMode ZelvoLabel::elideMode() const
+{
+    return m_elideMode;
+}
+
+bool ZelvoLabel::elides() const
+{
+    return m_elideMode == Qt::ElideRight && !m_wordWrap;
+}
+
+// The document cut where the text passes `width`, with an ellipsis in the cut
+// character's format; null when the whole text fits. Only the first line is
+// kept: what follows the cut is gone.
+QTextDocument *ZelvoLabel::elidedDocument(qreal width) const
+{
+    m_document->setTextWidth(-1);
+    if (m_document->idealWidth() <= width)
+        return nullptr;
+    const QString ellipsis(QChar(0x2026));
+    const qreal ellipsisWidth = QFontMetricsF(m_document->defaultFont()).horizontalAdvance(ellipsis) * 1.5;
+    const QPointF cut(qMax<qreal>(0, width - ellipsisWidth), 1);
+    int position = m_document->documentLayout()->hitTest(cut, Qt::FuzzyHit);
+    for (position = qMax(0, position); position >= 0; --position) {
+        QTextDocument *shown = m_document->clone();
+        QTextCursor cursor(shown);
+        cursor.setPosition(qMin(position, shown->characterCount() - 1));
+        cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+        cursor.insertText(ellipsis);
+        if (position == 0 || shown->idealWidth() <= width)
+            return shown;
+        delete shown;
+    }
+    return nullptr;
+}
+
 void ZelvoLabel::setTextFormat(Qt::TextFormat format)
 {
     m_format = format;
@@ -144,8 +193,13 @@ QSizeF ZelvoLabel::contentSizeHint(Qt::SizeHint which, qreal contentWidth) const
     rebuildDocument();
     m_document->setTextWidth(-1);
     const QSizeF natural = m_document->size();
-    if (!m_wordWrap)
+    if (!m_wordWrap) {
+        if (elides() && which == Qt::MinimumSize)
+            return QSizeF(
+                qMin(natural.width(), QFontMetricsF(m_document->defaultFont()).horizontalAdvance(QChar(0x2026)) * 1.5),
+                natural.height());
         return natural;
+    }
     qreal width = contentWidth >= 0 ? contentWidth : qMin(natural.width(), defaultWrapWidth);
     if (which == Qt::MinimumSize && contentWidth < 0)
         width = qMin(natural.width(), defaultWrapWidth);
@@ -174,8 +228,10 @@ void ZelvoLabel::paint(QPainter *painter, const QStyleOptionGraphicsItem *option
     rebuildDocument();
     const ZelvoStyle &s = style();
     const QRectF area = contentRect();
-    m_document->setTextWidth(qMax<qreal>(1, area.width()));
-    const qreal height = m_document->size().height();
+    std::unique_ptr<QTextDocument> elided(elides() ? elidedDocument(area.width()) : nullptr);
+    QTextDocument *shown = elided ? elided.get() : m_document;
+    shown->setTextWidth(qMax<qreal>(1, area.width()));
+    const qreal height = shown->size().height();
     qreal y = area.top();
     const Qt::Alignment a = alignment();
     if (a & Qt::AlignVCenter)
@@ -188,6 +244,6 @@ void ZelvoLabel::paint(QPainter *painter, const QStyleOptionGraphicsItem *option
     painter->translate(area.left(), y);
     QAbstractTextDocumentLayout::PaintContext context;
     context.palette.setColor(QPalette::Text, isEnabled() ? s.textColor : s.disabledTextColor);
-    m_document->documentLayout()->draw(painter, context);
+    shown->documentLayout()->draw(painter, context);
     painter->restore();
 }
