@@ -2,6 +2,8 @@
 #include "zelvoapplicationpage.h"
 #include "zelvoapplicationwindow.h"
 #include "zelvobutton.h"
+#include "zelvodialog.h"
+#include "zelvomessagebox.h"
 
 #include <QGraphicsScene>
 #include <QGraphicsSceneMouseEvent>
@@ -10,8 +12,9 @@
 #include <QSignalSpy>
 #include <QtTest>
 
-// The page stack of the window, the escape modes of the back button and what
-// the deletion policies do with pages once they are gone.
+// The page stack of the window, the escape modes of the back button, what
+// the deletion policies do with pages once they are gone, and dialogs
+// without a window or gone while they run.
 class TestZelvoPages : public QObject
 {
     Q_OBJECT
@@ -121,43 +124,28 @@ private slots:
         QVERIFY(window.pages().isEmpty());
     }
 
-    void orientationAndVisibility()
+    // Questions wait in nested event loops (the service's tests meet those
+    // at every question); what is left to the toolkit alone:
+    void boxWithoutAnyWindow()
     {
-        ZelvoApplicationWindow window;
-        QCOMPARE(window.sceneSize(), QSize(480, 854));
-        window.setLandscapeOrientation();
-        QCOMPARE(window.sceneSize(), QSize(854, 480));
-        window.setPortraitOrientation();
-        window.lockOrientation();
-        QVERIFY(window.isOrientationLocked());
-        window.setLandscapeOrientation();
-        QVERIFY(window.isPortrait());
-        window.unlockOrientation();
-        window.setLandscapeOrientation();
-        QVERIFY(!window.isPortrait());
-
-        ZelvoApplicationPage *p = page(QStringLiteral("p"));
-        p->appear(&window);
-        QCOMPARE(p->size(), QSizeF(854, 480 - 64));
-        window.show();
-        ZelvoApplication::closeAllWindows();
-        QVERIFY(!window.isVisible());
-        QCOMPARE(window.currentPage(), p); // hiding keeps the pages
+        // Nothing to show it in: the box brings a window of its own.
+        QVERIFY(ZelvoApplication::applicationWindows().isEmpty());
+        ZelvoMessageBox box(QStringLiteral("Delete?"), QStringLiteral("x"), QMessageBox::Yes | QMessageBox::No);
+        QTimer::singleShot(0, &box, [&]() {
+            QCOMPARE(ZelvoApplication::applicationWindows().size(), 1);
+            box.button(QMessageBox::Yes)->click();
+        });
+        QCOMPARE(box.exec(), int(QMessageBox::Yes));
+        QVERIFY(ZelvoApplication::applicationWindows().isEmpty());
     }
 
-    void centralWidgets()
+    void dialogDeletedWhileRunning()
     {
-        ZelvoApplicationPage p;
-        QGraphicsWidget *made = p.centralWidget(); // made on first use
-        QVERIFY(made);
-        QCOMPARE(p.centralWidget(), made);
-        QPointer<QGraphicsWidget> old = made;
-        auto *replacement = new QGraphicsWidget;
-        p.setCentralWidget(replacement);
-        QVERIFY(old.isNull()); // the page owned it
-        QCOMPARE(p.centralWidget(), replacement);
-        p.setCentralWidget(nullptr);
-        QVERIFY(p.centralWidget() != nullptr);
+        ZelvoApplicationWindow window;
+        auto *dialog = new ZelvoDialog(QStringLiteral("Gone"), QMessageBox::Ok);
+        QTimer::singleShot(0, this, [dialog]() { delete dialog; });
+        QCOMPARE(dialog->exec(&window), int(ZelvoDialog::Rejected));
+        QVERIFY(window.dialogs().isEmpty());
     }
 };
 
