@@ -1,7 +1,5 @@
 #include "purposetable.h"
 
-#include <bastra_certman.h>
-
 #include <QtTest>
 
 class PurposeTableTest : public QObject
@@ -9,9 +7,10 @@ class PurposeTableTest : public QObject
     Q_OBJECT
 
 private slots:
-    // The purposes in table order; the tokens themselves are checked where
-    // the store is opened with them (tokensForAccess, the installer's and
-    // the service's store calls).
+    // The purposes in table order. The tokens of each access are checked where
+    // the store is opened with them (tst_storedomain, the installer's and the
+    // service's store calls), the domains of a purpose list by the applet's
+    // action rules.
     void tableHoldsTheFourPurposesInOrder()
     {
         QStringList prefixes;
@@ -54,60 +53,6 @@ private slots:
         const PurposeEntry *entry = Purposes::forDomain(domain);
         QCOMPARE(entry ? QString::fromLatin1(entry->domainPrefix) : QString(), prefix);
         QCOMPARE(Purposes::tokenFor(domain, DomainAccess::Add) != nullptr, !prefix.isEmpty());
-    }
-
-    void tokensForAccess()
-    {
-        QCOMPARE(QByteArray(Purposes::tokenFor("ssl-ca", DomainAccess::Add)),
-                 QByteArray("bastra-certman-common-ca::CertCASSLAdd"));
-        QCOMPARE(QByteArray(Purposes::tokenFor("ssl-user", DomainAccess::Remove)),
-                 QByteArray("bastra-certman-common-ca::CertCASSLAdd"));
-        QCOMPARE(QByteArray(Purposes::tokenFor("wifi-user", DomainAccess::Load)),
-                 QByteArray("bastra-certman-common-ca::CertUserWifiUse"));
-        QCOMPARE(QByteArray(Purposes::tokenFor("codesigning", DomainAccess::Load)),
-                 QByteArray("bastra-certman-common-ca::CertCACodeSignUse"));
-        QCOMPARE(QByteArray(Purposes::tokenFor("codesigning", DomainAccess::Remove)),
-                 QByteArray("bastra-certman-common-ca::CertCACodeSignAdd"));
-        QCOMPARE(Purposes::tokenFor("common-ca", DomainAccess::Remove), static_cast<const char *>(nullptr));
-
-        // Every token of the table is one the store accepts.
-        for (const PurposeEntry *entry = purposeTable; entry->domainPrefix; ++entry) {
-            QCOMPARE(bastra_certman_set_credentials(entry->userUseToken), 0);
-            QCOMPARE(bastra_certman_set_credentials(entry->caAddToken), 0);
-        }
-    }
-
-    void credentialsStayWhenNoEntryMatches()
-    {
-        QVERIFY(Purposes::useCredentialsFor("smime-ca", DomainAccess::Add));
-        QCOMPARE(QByteArray(bastra_certman_get_credentials()), QByteArray("bastra-certman-common-ca::CertCASMIMEAdd"));
-        // "common-ca" matches no entry: whatever was current stays in force.
-        QVERIFY(!Purposes::useCredentialsFor("common-ca", DomainAccess::Remove));
-        QCOMPARE(QByteArray(bastra_certman_get_credentials()), QByteArray("bastra-certman-common-ca::CertCASMIMEAdd"));
-        QVERIFY(Purposes::useCredentialsFor("wifi-ca", DomainAccess::Load));
-        QCOMPARE(QByteArray(bastra_certman_get_credentials()), QByteArray("bastra-certman-common-ca::CertUserWifiUse"));
-    }
-
-    void domainsOfAPurposeList()
-    {
-        QCOMPARE(Purposes::domainSuffix(true), QStringLiteral("-ca"));
-        QCOMPARE(Purposes::domainSuffix(false), QStringLiteral("-user"));
-        QCOMPARE(Purposes::domainFor(purposeTable[1], true), QStringLiteral("wifi-ca"));
-
-        const QStringList webAndMail{ "ssl", "smime" };
-        QCOMPARE(Purposes::domainsFor(webAndMail, true), (QStringList{ "ssl-ca", "smime-ca" }));
-        QCOMPARE(Purposes::domainsFor(webAndMail, false), (QStringList{ "ssl-user", "smime-user" }));
-        // Table order, not list order; each purpose once.
-        QCOMPARE(Purposes::domainsFor({ "codesign", "smime", "ssl", "ssl" }, true),
-                 (QStringList{ "ssl-ca", "smime-ca", "codesign-ca" }));
-        // Unknown, differently cased or partial purposes select nothing.
-        QCOMPARE(Purposes::domainsFor({ "ftp" }, true), QStringList());
-        QCOMPARE(Purposes::domainsFor({ "SSL", "ss", "ssl-ca", "" }, false), QStringList());
-        QCOMPARE(Purposes::domainsFor({}, false), QStringList());
-
-        QCOMPARE(QByteArray(Purposes::forPrefix("wifi")->labelId), QByteArray("lgd_certman_wifi"));
-        QCOMPARE(Purposes::forPrefix("wifi-ca"), static_cast<const PurposeEntry *>(nullptr));
-        QCOMPARE(Purposes::forPrefix("codesigning"), static_cast<const PurposeEntry *>(nullptr));
     }
 };
 
