@@ -232,6 +232,27 @@ void ProcessTestHarness::dropConnections()
         client->disconnectFromServer();
 }
 
+bool ProcessTestHarness::tap(const QString &objectName)
+{
+    return ui().waitFor(objectName, 15000) && ui().click(objectName);
+}
+
+bool ProcessTestHarness::type(const QString &objectName, const QString &text)
+{
+    return ui().waitFor(objectName, 15000) && ui().type(objectName, text);
+}
+
+bool ProcessTestHarness::chooseNewPassword(const QString &password)
+{
+    return type(QStringLiteral("newPasswordField"), password) && type(QStringLiteral("confirmPasswordField"), password)
+        && tap(QStringLiteral("acceptButton"));
+}
+
+bool ProcessTestHarness::enterPassword(const QString &password)
+{
+    return type(QStringLiteral("currentPasswordField"), password) && tap(QStringLiteral("acceptButton"));
+}
+
 int ProcessTestHarness::pageCount(const QString &application)
 {
     const QJsonObject reply = ui(application).pages();

@@ -106,6 +106,21 @@ public:
         return done;
     }
 
+    // A call that asks the user nothing, or whose questions are answered
+    // meanwhile: true only for a valid reply of true.
+    bool succeeded(const QDBusPendingReply<bool> &reply, int timeoutMs = 30000)
+    {
+        return finish(reply, timeoutMs) && reply.isValid() && reply.value();
+    }
+    bool install(const QString &certificate, const QStringList &domains)
+    {
+        return succeeded(service().InstallCertificateToDomains(certificate, domains));
+    }
+    bool remove(const QString &keyId, const QStringList &domains)
+    {
+        return succeeded(service().DeleteCertificateFromDomains(keyId, domains));
+    }
+
     // --- other programs --------------------------------------------------------
     // trustkeep (or another program of the build tree) with the environment.
     TestProgram &startProgram(const QStringList &arguments, const QString &program = TestProgram::trustkeepBinary());
@@ -132,6 +147,12 @@ public:
     QString topPageName(const QString &application = QStringLiteral("trustkeep"));
     QJsonObject widget(const QString &objectName, const QString &application = QStringLiteral("trustkeep"));
     QStringList visibleNames(const QString &application = QStringLiteral("trustkeep"));
+
+    // The user in the service's window: each waits for the widget first.
+    bool tap(const QString &objectName);
+    bool type(const QString &objectName, const QString &text);
+    bool chooseNewPassword(const QString &password); // new, confirmed, accepted
+    bool enterPassword(const QString &password); // current, accepted
 
     // --- the trust database ------------------------------------------------------
     // A connection of the test's own; the programs create the tables, so the

@@ -1,11 +1,6 @@
 #include "appletdevice.h"
 
-#include <certificateitem.h>
-#include <trustkeepclient.h>
-
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
+#include "testmaterial.h"
 
 namespace {
 
@@ -21,18 +16,19 @@ CertificateFactory::Options named(const char *name, bool isCa = false)
 
 bool AppletDevice::setUp(QString *error)
 {
-    *error = bus.errorString();
-    if (!root.isValid() || !bus.isRunning())
+    *error = harness.errorString();
+    if (!harness.isReady())
         return false;
     const auto rootCa = CertificateFactory::makeCa(QString::fromUtf8(rootName));
     const auto intermediate = CertificateFactory::makeIssued(named(intermediateName, true), rootCa);
     const auto importCa = CertificateFactory::makeCa(QStringLiteral("Import CA"));
     const auto importLeaf = CertificateFactory::makeIssued(named(importLeafName), importCa);
-    *error = QStringLiteral("could not place the root certificate or the file to import");
-    return root.addSharedCertificate(QStringLiteral("common-ca"), rootCa.certificate.data())
+    const ServerCertificate server = ServerCertificate::make(QString::fromUtf8(serverName));
+    *error = QStringLiteral("could not place the root certificate, the file to import or the trust record");
+    return harness.root().addSharedCertificate(QStringLiteral("common-ca"), rootCa.certificate.data())
         && CertificateFactory::writeFile(
                importFile(), CertificateFactory::toPemBundle({ importLeaf.certificate, importCa.certificate }))
-        && addTrustRecord(CertificateFactory::makeSelfSigned(named(serverName)), error)
+        && harness.database().addTrustRecord(QString::fromUtf8(serverName), 1, QVariant(), server.der) > 0
         && install(intermediate, false, QStringLiteral("ssl-ca"), error)
         && install(CertificateFactory::makeIssued(named(keyHolderName), intermediate), true, QStringLiteral("ssl-user"),
                    error)
@@ -40,45 +36,11 @@ bool AppletDevice::setUp(QString *error)
 }
 
 // The serialized item, with its key under the preference "no action".
-bool AppletDevice::install(const CertificateFactory::Issued &material, bool withKey, const QString &domain,
-                           QString *error)
+bool AppletDevice::install(const IssuedCertificate &made, bool withKey, const QString &domain, QString *error)
 {
-    CertificateItem item;
-    item.setCertificate(material.certificate.data());
-    if (withKey) {
-        item.setPrivateKey(material.key.data());
-        item.authPreference = 0;
-    }
-    QByteArray image;
-    item.serialize(image);
-    TrustkeepClient service(QLatin1String(PrivateBus::serviceName), QStringLiteral("/request"), bus.connection());
-    service.setTimeout(60000);
+    const KeyMaterial material{ made, StoreProbe::keyIdOf(made.certificate.data()) };
     QDBusPendingReply<bool> reply =
-        service.InstallCertificateToDomains(QString::fromLatin1(image.toBase64()), { domain });
-    reply.waitForFinished();
-    *error = QStringLiteral("installing %1 failed: %2").arg(item.commonName, reply.error().message());
-    return !reply.isError() && reply.value();
-}
-
-// A trust record for good, as the service writes one.
-bool AppletDevice::addTrustRecord(const CertificateFactory::Issued &material, QString *error)
-{
-    bool added = false;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("appletdevice"));
-        db.setDatabaseName(root.resolve(QStringLiteral("/home/user/private/trustkeep.db")));
-        QSqlQuery query(db);
-        added = db.open()
-            && query.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS certificates (id integer PRIMARY KEY, subject_cn "
-                                         "varchar NOT NULL, installed boolean, trust_type tinyint DEFAULT 0, "
-                                         "trust_ends datetime, der_dump)"))
-            && query.prepare(QStringLiteral("INSERT INTO certificates (subject_cn, installed, trust_type, der_dump) "
-                                            "VALUES (?, 1, 1, ?)"));
-        query.addBindValue(QString::fromUtf8(serverName));
-        query.addBindValue(CertificateFactory::toDer(material.certificate.data()));
-        added = added && query.exec();
-        *error = QStringLiteral("trust record: ") + query.lastError().text();
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("appletdevice"));
-    return added;
+        harness.service().InstallCertificateToDomains(material.itemText(0, {}, withKey), { domain });
+    *error = QStringLiteral("installing %1 failed: %2").arg(material.keyId, harness.allOutput());
+    return harness.finish(reply, 60000) && !reply.isError() && reply.value();
 }

@@ -2,11 +2,10 @@
 #define TRUSTKEEP_APPLETDEVICE_H
 
 #include "certificatefactory.h"
-#include "privatebus.h"
-#include "temporarydeviceroot.h"
+#include "processtestharness.h"
 
-// An emulated device for the applet's tests, with the real service on a
-// private bus:
+// The harness with an emulated device for the applet's tests, the real
+// service on its private bus:
 //
 //   "Applet Root CA"          shared "common-ca": a root certificate (not manageable)
 //   "Applet Intermediate CA"  "ssl-ca", issued by the root
@@ -15,7 +14,8 @@
 //   "server.applet.test"      a trust record of the trust database
 //
 // and in the home "certificates/import.pem" with "Import Leaf" and the
-// "Import CA" that issued it. Installing goes through the service's method.
+// "Import CA" that issued it. Installing goes through the service's method;
+// the control panel and the service have an automation socket each.
 class AppletDevice
 {
 public:
@@ -26,16 +26,14 @@ public:
     static constexpr const char *serverName = "server.applet.test";
     static constexpr const char *importLeafName = "Import Leaf";
 
-    TemporaryDeviceRoot root;
-    PrivateBus bus{ root.path() };
+    ProcessTestHarness harness{ ProcessTestHarness::Options{ true, QString() } };
 
     // False, with the reason, when the device could not be made.
     bool setUp(QString *error);
-    QString importFile() const { return root.home() + QStringLiteral("/certificates/import.pem"); }
+    QString importFile() { return harness.root().home() + QStringLiteral("/certificates/import.pem"); }
 
 private:
-    bool install(const CertificateFactory::Issued &material, bool withKey, const QString &domain, QString *error);
-    bool addTrustRecord(const CertificateFactory::Issued &material, QString *error);
+    bool install(const IssuedCertificate &made, bool withKey, const QString &domain, QString *error);
 };
 
 #endif

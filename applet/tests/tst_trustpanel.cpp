@@ -1,4 +1,6 @@
 #include "appletdevice.h"
+#include "stderrcapture.h"
+#include "widgettesting.h"
 
 #include <certificatedetailsdialog.h>
 #include <certificatefilelistdialog.h>
@@ -7,6 +9,7 @@
 #include <certificateslistwidget.h>
 #include <trustpanel.h>
 
+#include <bastra_certman.h>
 #include <certificatedetailswidget.h>
 #include <certificatefile.h>
 #include <certificatefilemodel.h>
@@ -17,6 +20,7 @@
 #include <plixbrief.h>
 #include <zelvoapplication.h>
 #include <zelvoapplicationwindow.h>
+#include <zelvobanner.h>
 #include <zelvocombobox.h>
 #include <zelvolayout.h>
 #include <zelvolocale.h>
@@ -29,7 +33,6 @@
 #include <QtTest>
 
 #include <memory>
-#include <unistd.h>
 
 extern "C" QObject *qt_plugin_instance();
 
@@ -37,22 +40,13 @@ namespace {
 
 using PagePtr = std::unique_ptr<PlixStylableWidget>;
 
-// What the code logs (standard error sent to a file meanwhile).
+// What the code logs.
 template <typename Code> QString logOf(Code code)
 {
-    QTemporaryFile file;
-    file.open();
     qputenv("TRUSTKEEP_LOG_STDERR", "1");
-    std::fflush(stderr);
-    const int saved = ::dup(STDERR_FILENO);
-    ::dup2(file.handle(), STDERR_FILENO);
-    code();
-    std::fflush(stderr);
-    ::dup2(saved, STDERR_FILENO);
-    ::close(saved);
+    const QByteArray log = capturedStderr(code);
     qunsetenv("TRUSTKEEP_LOG_STDERR");
-    file.seek(0);
-    return QString::fromUtf8(file.readAll());
+    return QString::fromUtf8(log);
 }
 
 CertificateItem *itemAt(const QModelIndex &index)
@@ -125,6 +119,12 @@ QString policyShown(CertificatesListWidget *page)
     return layout->policy() == page->listPolicy(layout) ? QStringLiteral("list") : QStringLiteral("empty");
 }
 
+QString lastBanner(ZelvoApplicationWindow &window)
+{
+    auto *banner = qobject_cast<ZelvoBanner *>(window.banners().value(window.banners().size() - 1));
+    return banner ? banner->objectName() + '|' + banner->title() + '|' + banner->styleName() : QString();
+}
+
 } // namespace
 
 class TestTrustPanel : public QObject
@@ -140,7 +140,7 @@ private slots:
         QString error;
         QVERIFY2(device.setUp(&error), qPrintable(error));
         // The applet's models and calls use the system bus: here, the test's.
-        qputenv("DBUS_SYSTEM_BUS_ADDRESS", device.bus.address().toLatin1());
+        qputenv("DBUS_SYSTEM_BUS_ADDRESS", device.harness.bus().address().toLatin1());
         window.reset(new ZelvoApplicationWindow);
     }
 
@@ -186,8 +186,9 @@ private slots:
                                "void openFileListPage()", "void popSelection()" }));
     }
 
-    // Every id that the applet and the page content it shares look up is in
-    // the applet's own catalog, so that no page shows a raw id.
+    // Every id the product looks up (the applet, the page content it shares,
+    // the service's pages and the installer's) is in the applet's own
+    // catalog, which the control panel installs alone: no page shows a raw id.
     void catalogHoldsEveryId()
     {
         TrustPanel panel;
@@ -200,13 +201,15 @@ private slots:
         while (files.hasNext()) {
             const QString path = files.next();
             QFile file(path);
-            if (!QRegularExpression(QStringLiteral("/(applet|common)/[a-z]+\\.cpp$")).match(path).hasMatch()
+            if (!QRegularExpression(QStringLiteral("/(applet|common|service|installer)/[a-z_]+\\.cpp$"))
+                     .match(path)
+                     .hasMatch()
                 || !file.open(QIODevice::ReadOnly))
                 continue;
             for (auto m = idPattern.globalMatch(QString::fromUtf8(file.readAll())); m.hasNext();)
                 ids << m.next().captured(1);
         }
-        QVERIFY(ids.size() > 20);
+        QVERIFY(ids.size() > 40);
         for (const QString &id : qAsConst(ids))
             QVERIFY2(!panel.locale()->translate(id).isNull(), qPrintable(id));
     }
@@ -489,7 +492,7 @@ private slots:
     {
         QFETCH(QString, file);
         QFETCH(bool, removedAfterScan);
-        const QString gone = device.root.home() + QStringLiteral("/certificates/gone.pem");
+        const QString gone = device.harness.root().home() + QStringLiteral("/certificates/gone.pem");
         QFile::remove(gone);
         QVERIFY(QFile::copy(device.importFile(), gone));
         TrustPanel panel;
@@ -603,6 +606,82 @@ private slots:
         QVERIFY(page.back());
         QCOMPARE(chosen.value(0).value(0).toStringList(), offered);
         QCOMPARE(chosen.value(0).value(1).toInt(), preference);
+    }
+
+    // Certificate actions where the control panel's menus never lead: a root
+    // certificate or a key-less one behind the actions, no certificate at
+    // all, and the preference move other components invoke by name.
+    void refusals()
+    {
+        TrustPanel panel;
+        WidgetTesting::DialogAnswerer cancel;
+        cancel.enqueue({ false, {}, {}, {} });
+        const auto made = CertificateFactory::makeCa(QStringLiteral("Refused Root"));
+        CertificateItem item;
+        QVERIFY(item.setCertificate(made.certificate.data()));
+        item.stored = true;
+        QStandardItemModel rows(1, 1);
+        rows.setData(rows.index(0, 0), QVariant::fromValue(&item), CertificateItem::ItemPointer);
+        rows.setData(rows.index(0, 0), 0, CertificateItem::Manageable);
+
+        panel.saveSelection(rows.index(0, 0));
+        panel.deleteCertificate();
+        QCOMPARE(lastBanner(*window),
+                 QStringLiteral("rootDeleteInfoBanner|lgd_certman_banner_rootdelete|InformationBanner"));
+        panel.changePassword();
+        QCOMPARE(lastBanner(*window), QStringLiteral("|lgd_certman_issuer_none|InformationBanner"));
+
+        // Nothing chosen: nothing asked, nothing shown.
+        const int banners = window->banners().size();
+        panel.saveSelection(QModelIndex());
+        panel.deleteCertificate();
+        panel.changePassword();
+        QCOMPARE(window->banners().size(), banners);
+        QVERIFY(!panel.preferenceChanged(nullptr, 0));
+        QCOMPARE(cancel.answered(), 0);
+
+        // An item that cannot be serialized (it has no certificate) is never sent.
+        CertificateItem empty;
+        rows.setData(rows.index(0, 0), QVariant::fromValue(&empty), CertificateItem::ItemPointer);
+        panel.saveSelection(QModelIndexList({ rows.index(0, 0) }));
+        const QString log = logOf([&] { panel.settingsChanged({ QStringLiteral("ssl") }, -1); });
+        QVERIFY2(
+            QRegularExpression("^trustpanel\\(\\d+\\): ERROR settingsChanged: could not serialize the certificate$",
+                               QRegularExpression::MultilineOption)
+                .match(log)
+                .hasMatch(),
+            qPrintable(log));
+        QVERIFY(empty.purposes.isEmpty() && !empty.stored);
+    }
+
+    // A new key for "password prompt" goes into the store under the
+    // password chosen in the dialog; a cancelled dialog stores nothing.
+    void preferenceByName()
+    {
+        TemporaryDeviceRoot root;
+        TrustPanel panel;
+        const auto made = CertificateFactory::makeSelfSigned(CertificateFactory::Options());
+        CertificateItem item;
+        QVERIFY(item.setCertificate(made.certificate.data()) && item.setPrivateKey(made.key.data()));
+        WidgetTesting::DialogAnswerer typed;
+        typed.enqueue({ false, {}, {}, {} });
+        auto move = [&] {
+            bool moved = false;
+            const bool invoked = QMetaObject::invokeMethod(&panel, "preferenceChanged", Q_RETURN_ARG(bool, moved),
+                                                           Q_ARG(CertificateItem *, &item), Q_ARG(int, 2));
+            return invoked && moved;
+        };
+        QVERIFY(!move());
+        QCOMPARE(item.authPreference, -1);
+        typed.enqueue({ true, {}, QStringLiteral("chosen"), QStringLiteral("chosen") });
+        QVERIFY(move());
+        QCOMPARE(typed.answered(), 2);
+        QCOMPARE(item.authPreference, 2);
+        bastra_key_id id;
+        EVP_PKEY *key = nullptr;
+        QVERIFY(bastra_certman_str_to_key_id(item.keyId.toLatin1().constData(), &id) == 0
+                && bastra_certman_retrieve_key(&id, &key, "chosen") == 0);
+        EVP_PKEY_free(key);
     }
 };
 

@@ -2,6 +2,7 @@
 
 #include <QtTest>
 
+// The device's paths, under TRUSTKEEP_DEVICE_ROOT when it names a folder.
 class DevicePathsTest : public QObject
 {
     Q_OBJECT
@@ -9,36 +10,33 @@ class DevicePathsTest : public QObject
 private slots:
     void cleanup() { qunsetenv("TRUSTKEEP_DEVICE_ROOT"); }
 
-    void withoutRootThePathsAreTheDevices()
+    void everyPathIsUnderTheRoot_data()
     {
-        qunsetenv("TRUSTKEEP_DEVICE_ROOT");
-        QCOMPARE(DevicePaths::root(), QString());
-        QCOMPARE(DevicePaths::home(), QStringLiteral("/home/user"));
-        QCOMPARE(DevicePaths::privateDir(), QStringLiteral("/home/user/private"));
-        QCOMPARE(DevicePaths::trustDatabase(), QStringLiteral("/home/user/private/trustkeep.db"));
-        QCOMPARE(DevicePaths::resolve("/etc/bastra-certs"), QStringLiteral("/etc/bastra-certs"));
-
-        qputenv("TRUSTKEEP_DEVICE_ROOT", "");
-        QCOMPARE(DevicePaths::home(), QStringLiteral("/home/user"));
-        qputenv("TRUSTKEEP_DEVICE_ROOT", "///");
-        QCOMPARE(DevicePaths::home(), QStringLiteral("/home/user"));
+        QTest::addColumn<QByteArray>("variable"); // null: unset
+        QTest::addColumn<QString>("root"); // "<tmp>": the test's folder
+        QTest::newRow("unset") << QByteArray() << QString();
+        QTest::newRow("empty") << QByteArray("") << QString();
+        QTest::newRow("slashes only") << QByteArray("///") << QString();
+        QTest::newRow("a folder") << QByteArray("<tmp>") << QStringLiteral("<tmp>");
+        QTest::newRow("trailing slashes") << QByteArray("<tmp>//") << QStringLiteral("<tmp>");
+        QTest::newRow("a blank in it") << QByteArray("/tmp/another device") << QStringLiteral("/tmp/another device");
     }
 
-    void withRootEveryPathIsUnderIt()
+    void everyPathIsUnderTheRoot()
     {
+        QFETCH(QByteArray, variable);
+        QFETCH(QString, root);
         QTemporaryDir dir;
-        QVERIFY(dir.isValid());
-        for (const QByteArray &value : { QFile::encodeName(dir.path()), QFile::encodeName(dir.path()) + "//" }) {
-            qputenv("TRUSTKEEP_DEVICE_ROOT", value);
-            QCOMPARE(DevicePaths::root(), dir.path());
-            QCOMPARE(DevicePaths::home(), dir.path() + QStringLiteral("/home/user"));
-            QCOMPARE(DevicePaths::privateDir(), dir.path() + QStringLiteral("/home/user/private"));
-            QCOMPARE(DevicePaths::trustDatabase(), dir.path() + QStringLiteral("/home/user/private/trustkeep.db"));
-            QCOMPARE(DevicePaths::resolve("/etc/bastra-certs"), dir.path() + QStringLiteral("/etc/bastra-certs"));
-        }
-        // The variable is read on every call, so a change takes effect at once.
-        qputenv("TRUSTKEEP_DEVICE_ROOT", "/tmp/another device");
-        QCOMPARE(DevicePaths::home(), QStringLiteral("/tmp/another device/home/user"));
+        root.replace(QLatin1String("<tmp>"), dir.path());
+        if (variable.isNull())
+            qunsetenv("TRUSTKEEP_DEVICE_ROOT");
+        else // read on every call: a change takes effect at once
+            qputenv("TRUSTKEEP_DEVICE_ROOT", variable.replace("<tmp>", QFile::encodeName(dir.path())));
+        QCOMPARE(DevicePaths::root(), root);
+        QCOMPARE(DevicePaths::home(), root + QStringLiteral("/home/user"));
+        QCOMPARE(DevicePaths::privateDir(), root + QStringLiteral("/home/user/private"));
+        QCOMPARE(DevicePaths::trustDatabase(), root + QStringLiteral("/home/user/private/trustkeep.db"));
+        QCOMPARE(DevicePaths::resolve("/etc/bastra-certs"), root + QStringLiteral("/etc/bastra-certs"));
     }
 };
 

@@ -1,31 +1,7 @@
 #include "log.h"
+#include "stderrcapture.h"
 
 #include <QtTest>
-
-#include <cstdio>
-#include <fcntl.h>
-#include <unistd.h>
-
-namespace {
-
-// Runs logging with standard error sent to a file and returns what arrived.
-template <typename Logging> QByteArray capturedStderr(Logging logging)
-{
-    QTemporaryFile file;
-    if (!file.open())
-        return "<no capture file>";
-    std::fflush(stderr);
-    const int saved = ::dup(STDERR_FILENO);
-    ::dup2(file.handle(), STDERR_FILENO);
-    logging();
-    std::fflush(stderr);
-    ::dup2(saved, STDERR_FILENO);
-    ::close(saved);
-    file.seek(0);
-    return file.readAll();
-}
-
-} // namespace
 
 class LogTest : public QObject
 {

@@ -4,6 +4,7 @@
 #include "certificatefactory.h"
 #include "screeningmessagebox.h"
 #include "validityscreening.h"
+#include "widgettesting.h"
 
 #include <certificateitem.h>
 #include <zelvoapplicationwindow.h>
@@ -14,7 +15,6 @@
 
 #include <QLocale>
 #include <QStandardItemModel>
-#include <QTimer>
 #include <QtTest>
 
 #include <memory>
@@ -45,45 +45,14 @@ Issued startingIn2030(const QString &name)
                 QDateTime(QDate(2031, 1, 1), QTime(12, 0), Qt::UTC));
 }
 
-// The questions seen and how they were answered, one at a time, as a user
-// would: each box is answered from the list once it is on display.
-class Answerer : public QObject
+// The answers of a user, one message box at a time.
+std::unique_ptr<WidgetTesting::DialogAnswerer> answering(const QList<QMessageBox::StandardButton> &buttons)
 {
-public:
-    Answerer(ZelvoApplicationWindow *window, QList<QMessageBox::StandardButton> answers)
-        : m_window(window)
-        , m_answers(std::move(answers))
-    {
-        auto *timer = new QTimer(this);
-        connect(timer, &QTimer::timeout, this, &Answerer::poll);
-        timer->start(10);
-    }
-
-    QStringList asked; // "<object name>: <text>"
-    QList<QStringList> buttons;
-
-private:
-    void poll()
-    {
-        const QList<ZelvoSceneWindow *> dialogs = m_window->dialogs();
-        auto *box = dialogs.isEmpty() ? nullptr : qobject_cast<ZelvoMessageBox *>(dialogs.last());
-        if (!box || box == m_last)
-            return;
-        m_last = box;
-        asked << box->objectName() + QStringLiteral(": ") + box->text();
-        QStringList names;
-        for (ZelvoButton *b : box->buttons())
-            names << b->objectName();
-        buttons << names;
-        const QMessageBox::StandardButton answer = m_answers.isEmpty() ? QMessageBox::Ok : m_answers.takeFirst();
-        if (ZelvoButton *button = box->button(answer))
-            button->click();
-    }
-
-    ZelvoApplicationWindow *m_window;
-    QList<QMessageBox::StandardButton> m_answers;
-    QPointer<ZelvoMessageBox> m_last;
-};
+    auto answerer = std::make_unique<WidgetTesting::DialogAnswerer>();
+    for (QMessageBox::StandardButton button : buttons)
+        answerer->enqueue(WidgetTesting::DialogAnswerer::press(button));
+    return answerer;
+}
 
 } // namespace
 
@@ -225,14 +194,14 @@ private slots:
         auto *bare = new QStandardItem(QStringLiteral("no item"));
         m_model.appendRow(bare);
 
-        Answerer answerer(m_window.get(), { QMessageBox::No, QMessageBox::Yes, QMessageBox::Yes });
+        const auto answerer = answering({ QMessageBox::No, QMessageBox::Yes, QMessageBox::Yes });
         QModelIndexList accepted;
         const ValidityScreening screening(ValidityScreening::judgeByOwnTimes);
         QVERIFY(screening.screen({ future, bare->index(), early, fine, late }, accepted));
-        QCOMPARE(answerer.asked.size(), 3);
-        QVERIFY(answerer.asked.at(0).startsWith(QStringLiteral("certificateInvalidDialog: The certificate Future ")));
-        QVERIFY(answerer.asked.at(1).startsWith(QStringLiteral("certificateExpiredDialog: The certificate Early ")));
-        QVERIFY(answerer.asked.at(2).startsWith(QStringLiteral("certificateExpiredDialog: The certificate Late ")));
+        QCOMPARE(answerer->asked.size(), 3);
+        QVERIFY(answerer->asked.at(0).startsWith(QStringLiteral("certificateInvalidDialog: The certificate Future ")));
+        QVERIFY(answerer->asked.at(1).startsWith(QStringLiteral("certificateExpiredDialog: The certificate Early ")));
+        QVERIFY(answerer->asked.at(2).startsWith(QStringLiteral("certificateExpiredDialog: The certificate Late ")));
         QCOMPARE(accepted, (QModelIndexList{ early, fine, late }));
     }
 
@@ -245,14 +214,15 @@ private slots:
         const QModelIndex broken = add(make(QStringLiteral("Broken"), {}, {}, -5));
         const QModelIndex after = add(expired(QStringLiteral("After")));
 
-        Answerer answerer(m_window.get(), { QMessageBox::Yes, QMessageBox::Ok, QMessageBox::Yes });
+        const auto answerer = answering({ QMessageBox::Yes, QMessageBox::Ok, QMessageBox::Yes });
         QModelIndexList accepted{ fine };
         const ValidityScreening screening(ValidityScreening::judgeByOwnTimes);
         QVERIFY(!screening.screen({ fine, old, broken, after }, accepted));
         QVERIFY(accepted.isEmpty());
-        QCOMPARE(answerer.asked.size(), 2);
-        QVERIFY(answerer.asked.at(1).startsWith(QStringLiteral("certificateCorruptedDialog: The certificate Broken ")));
-        QCOMPARE(answerer.buttons.at(1), QStringList{ QStringLiteral("dialogButtonOk") });
+        QCOMPARE(answerer->asked.size(), 2);
+        QVERIFY(
+            answerer->asked.at(1).startsWith(QStringLiteral("certificateCorruptedDialog: The certificate Broken ")));
+        QCOMPARE(answerer->buttons.at(1), QStringList{ QStringLiteral("dialogButtonOk") });
     }
 
     // The judgement is the caller's: the same certificates screened by
@@ -261,12 +231,12 @@ private slots:
     {
         const QModelIndex a = add(make(QStringLiteral("A")));
         const QModelIndex b = add(make(QStringLiteral("B")));
-        Answerer answerer(m_window.get(), { QMessageBox::Yes, QMessageBox::No });
+        const auto answerer = answering({ QMessageBox::Yes, QMessageBox::No });
         QModelIndexList accepted;
         const ValidityScreening screening([](const CertificateItem &) { return 1; });
         QVERIFY(screening.screen({ a, b }, accepted));
-        QCOMPARE(answerer.asked.size(), 2);
-        QVERIFY(answerer.asked.at(0).startsWith(QStringLiteral("certificateInvalidDialog")));
+        QCOMPARE(answerer->asked.size(), 2);
+        QVERIFY(answerer->asked.at(0).startsWith(QStringLiteral("certificateInvalidDialog")));
         QCOMPARE(accepted, QModelIndexList{ a });
     }
 };

@@ -41,12 +41,6 @@ QString quoted(const QString &text)
     return QLatin1Char('\'') + text + QLatin1Char('\'');
 }
 
-bool installed(ProcessTestHarness &h, const QString &cert, const QStringList &domains)
-{
-    QDBusPendingReply<bool> done = h.service().InstallCertificateToDomains(cert, domains);
-    return h.finish(done, 20000) && done.isValid() && done.value();
-}
-
 ProcessTestHarness::Options withPolicy(const QString &policy)
 {
     ProcessTestHarness::Options options;
@@ -81,8 +75,8 @@ private slots:
         const KeyMaterial user = KeyMaterial::make(QStringLiteral("owner.test"));
         const KeyMaterial rogue = KeyMaterial::make(QStringLiteral("Rogue Root CA"), true);
         QVERIFY(!ca.isNull() && !user.isNull() && !rogue.isNull());
-        QVERIFY(installed(h, ca.derText(), { "ssl-ca" }));
-        QVERIFY(installed(h, user.itemText(0), { "ssl-user" }));
+        QVERIFY(h.install(ca.derText(), { "ssl-ca" }));
+        QVERIFY(h.install(user.itemText(0), { "ssl-user" }));
         const QStringList before = snapshot(h.root().path());
         h.markLog();
 

@@ -21,12 +21,6 @@ QStringList numberedDomains(int count)
     return domains;
 }
 
-bool installed(ProcessTestHarness &h, const QString &cert, const QStringList &domains)
-{
-    QDBusPendingReply<bool> done = h.service().InstallCertificateToDomains(cert, domains);
-    return h.finish(done, 20000) && done.isValid() && done.value();
-}
-
 } // namespace
 
 class TestBounds : public QObject
@@ -133,7 +127,7 @@ private slots:
         const KeyMaterial user = KeyMaterial::make(QStringLiteral("twice.test"));
         QVERIFY(!user.isNull());
         h.markLog();
-        QVERIFY(installed(h, user.itemText(0), { "ssl-user", "ssl-user" }));
+        QVERIFY(h.install(user.itemText(0), { "ssl-user", "ssl-user" }));
         QCOMPARE(h.database().keyRow(user.keyId).domains, QStringLiteral("ssl-user"));
         QVERIFY(!h.logSinceMark().join('\n').contains(QLatin1String("(17)")));
 

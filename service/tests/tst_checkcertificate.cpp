@@ -1,7 +1,7 @@
-// CheckCertificate in the real service, for what needs the process: what
-// the stored records make the service do (trust, or which question), the
-// record each answer leaves, the questions as the user meets them, a
-// stopped calendar clock, and input or records the service cannot use.
+// CheckCertificate in the real service, for what needs the process (which
+// record decides is tst_trustdecision's): the record each answer leaves,
+// the questions as the user meets them, a stopped calendar clock, and input
+// or records the service cannot use.
 
 #include "processtestharness.h"
 #include "testmaterial.h"
@@ -100,64 +100,6 @@ class TestCheckCertificate : public QObject
     Q_OBJECT
 
 private slots:
-    // One row per rule, all in one service with the clock stopped at now:
-    // the presented certificate, the record of its name, and what follows
-    // (trusted without a page, or the question asked). Declined questions
-    // leave every record as it was.
-    void recordsDecideWhatIsAsked()
-    {
-        ProcessTestHarness h;
-        QVERIFY2(h.isReady(), qPrintable(h.errorString()));
-        Check check{ h };
-        const QDateTime now = wholeSecond(QDateTime::currentDateTimeUtc());
-        const QDateTime past = now.addYears(-3);
-        struct Row {
-            const char *what;
-            QVariant type;
-            QVariant ends; // "expiry": the certificate's own end
-            int validDays; // of the presented certificate
-            bool sameCertificate;
-            QString page; // empty: trusted without a question
-        };
-        const QList<Row> rows = {
-            { "type 0 ended long ago", 0, past, 365, true, {} },
-            { "type 1 ended long ago", 1, past, 365, true, {} },
-            { "type 1 without an end", 1, QVariant(), 365, true, {} },
-            { "type 1 with an unreadable end", 1, QStringLiteral("not a time"), 365, true, {} },
-            { "type 7", 7, past, 365, true, {} },
-            { "no type", QVariant(), past, 365, true, {} },
-            { "type 2 ending exactly now", 2, now, 365, true, {} },
-            { "type 2 ending tomorrow", 2, now.addDays(1), 365, true, {} },
-            { "no record", QVariant(), QVariant(), 365, false, newPage },
-            { "type 2 lapsed a second ago", 2, now.addSecs(-1), 365, true, newPage },
-            { "type 2 with an unreadable end", 2, QStringLiteral("soon"), 365, true, newPage },
-            { "type 2 ran to the certificate's end", 2, QStringLiteral("expiry"), -1, true, expiredPage },
-            { "another certificate of the name", 1, QVariant(), 365, false, changedPage },
-        };
-        QList<ServerCertificate> presented;
-        for (int i = 0; i < rows.size(); ++i) {
-            const Row &row = rows.at(i);
-            const QString name = QStringLiteral("rule%1.example.test").arg(i);
-            presented << ServerCertificate::make(name, row.validDays);
-            const QVariant ends = is(row.ends, "expiry") ? QVariant(presented.last().notAfter) : row.ends;
-            const QByteArray der = row.sameCertificate ? presented.last().der : ServerCertificate::make(name).der;
-            if (row.page != newPage || row.sameCertificate)
-                QVERIFY(check.seed(name, row.type, ends, der) > 0);
-        }
-        const QList<TrustRow> seeded = h.database().trustRecords();
-        QVERIFY(h.freezeClock(now));
-        for (int i = 0; i < rows.size(); ++i) {
-            const Row &row = rows.at(i);
-            const int result = row.page.isEmpty() ? check.withoutPage(presented.at(i))
-                                                  : check.answer(presented.at(i), row.page, QString());
-            QVERIFY2(result == (row.page.isEmpty() ? 1 : 0),
-                     qPrintable(QStringLiteral("%1: %2").arg(QLatin1String(row.what)).arg(result)));
-        }
-        QCOMPARE(h.database().trustRecords(), seeded);
-        QVERIFY(h.servicesEndedCleanly());
-        QVERIFY2(h.logLines().isEmpty(), qPrintable(h.logLines().join('\n')));
-    }
-
     // What each answer to each question writes, and that the next check
     // then asks nothing. A day is the same clock time tomorrow; "always" on
     // a new certificate trusts it up to its own end, elsewhere for good.
@@ -310,9 +252,6 @@ private slots:
 
         QDBusPendingReply<bool> call = check.ask(presented);
         QVERIFY(check.onPage(page));
-        const QJsonObject top = h.ui().pages().value(QStringLiteral("pages")).toArray().last().toObject();
-        QCOMPARE(top.value("styleName").toString(), QStringLiteral("CommonApplicationPageInverted"));
-        QCOMPARE(top.value("escapeModeName").toString(), QStringLiteral("manualBack"));
         QStringList texts;
         for (const QJsonValue &w : h.ui().widgets().value(QStringLiteral("widgets")).toArray())
             texts << w.toObject().value("text").toString();
@@ -321,12 +260,8 @@ private slots:
         const QStringList bodies = texts.filter(statement);
         QCOMPARE(bodies.size(), 1);
         QVERIFY2(bodies.first().indexOf(question) > statement.size(), qPrintable(bodies.first()));
-        const QJsonObject always = h.widget(alwaysButton);
-        QCOMPARE(always.value("text").toString(), QStringLiteral("Trust always"));
-        QCOMPARE(always.value("styleName").toString(), QStringLiteral("CommonTopButtonInverted"));
-        const QJsonObject day = h.widget(dayButton);
-        QCOMPARE(day.value("text").toString(), QStringLiteral("Trust for 24 hours"));
-        QCOMPARE(day.value("styleName").toString(), QStringLiteral("CommonBottomButtonInverted"));
+        QCOMPARE(h.widget(alwaysButton).value("text").toString(), QStringLiteral("Trust always"));
+        QCOMPARE(h.widget(dayButton).value("text").toString(), QStringLiteral("Trust for 24 hours"));
         if (page == changedPage) {
             QCOMPARE(h.widget(QStringLiteral("OldCertificateItemWidget")).value("text").toString(), name);
             QCOMPARE(h.widget(QStringLiteral("NewCertificateItemWidget")).value("text").toString(), name);
@@ -374,8 +309,7 @@ private slots:
         const ServerCertificate other = ServerCertificate::make(QStringLiteral("other.example.test"));
         for (const char *name : { "other.example.test", "100%", "a_c" })
             QVERIFY(check.seed(QLatin1String(name), 1, QVariant(), other.der) > 0);
-        const QStringList names = { QStringLiteral("x' OR '1'='1"), QStringLiteral("\"; DROP TABLE certificates; --"),
-                                    QStringLiteral("%"), QStringLiteral("abc"), QStringLiteral("100%%") };
+        const QStringList names = { QStringLiteral("x' OR '1'='1"), QStringLiteral("%") };
         // A record of another name would bring up the changed page.
         for (const QString &name : names)
             QVERIFY2(check.answer(ServerCertificate::make(name), newPage, QString()) == 0, qPrintable(name));

@@ -43,10 +43,7 @@ private slots:
     {
         QTest::addColumn<QString>("programName");
         QTest::addColumn<QStringList>("arguments");
-        QTest::newRow("alone") << QString() << QStringList{ "--dbus" };
         QTest::newRow("after paths") << QString() << QStringList{ "/some/file.pem", "--dbus" };
-        QTest::newRow("after -d") << QString() << QStringList{ "-d", "--dbus" };
-        QTest::newRow("as program path") << QStringLiteral("--dbus") << QStringList();
         QTest::newRow("program path with -d") << QStringLiteral("--dbus") << QStringList{ "-d", "00" };
     }
 
@@ -78,8 +75,6 @@ private slots:
             << QStringList{ "-d", QString(40, '0'), "extra" } << 22 << QStringLiteral("ERROR Invalid arguments");
         QTest::newRow("not a key id") << QStringList{ "-d", "xyz'" } << 22
                                       << QStringLiteral("ERROR 'xyz'' is not a valid certificate key id (");
-        QTest::newRow("key id too short")
-            << QStringList{ "-d", "abcd" } << 22 << QStringLiteral("ERROR 'abcd' is not a valid certificate key id (");
         QTest::newRow("held nowhere") << QStringList{ "-d", QString(40, 'a') } << 2 << QString();
     }
 

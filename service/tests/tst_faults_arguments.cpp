@@ -1,6 +1,6 @@
 // Bad arguments against the real trustkeep, the process-level home of them
-// (the fuzz targets drive the same methods in process with mutated input):
-// text that is no certificate, truncated and bit-flipped certificates and
+// (the fuzz targets drive the same methods in process with mutated input,
+// bit flips included): text that is no certificate, truncated certificates and
 // serialized items, key ids that are none, domain names that try to leave
 // the store, control characters and 16 MiB strings, for every method. Each
 // call gets its method's failure value, the service lives through all of
@@ -12,7 +12,6 @@
 
 #include <QDir>
 #include <QDirIterator>
-#include <QRandomGenerator>
 
 namespace {
 
@@ -39,24 +38,6 @@ QSet<QString> entries(const QString &root)
 QString base64(const QByteArray &bytes)
 {
     return QString::fromLatin1(bytes.toBase64());
-}
-
-// Copies of the bytes with one bit flipped at spread-out places; a flip
-// that still leaves a certificate the service would ask about is skipped.
-QStringList flipped(const QByteArray &bytes, int count, quint32 seed)
-{
-    QRandomGenerator random(seed);
-    QStringList texts;
-    while (texts.size() < count) {
-        QByteArray copy = bytes;
-        copy.data()[random.bounded(copy.size())] ^= char(1 << random.bounded(8));
-        const unsigned char *cursor = reinterpret_cast<const unsigned char *>(copy.constData());
-        X509 *certificate = d2i_X509(nullptr, &cursor, copy.size());
-        X509_free(certificate);
-        if (!certificate)
-            texts << base64(copy);
-    }
-    return texts;
 }
 
 bool isFailureValue(const QDBusMessage &reply, Expect expect)
@@ -108,8 +89,6 @@ void TestFaultsArguments::badArguments()
     h.database().close();
     const QSet<QString> before = entries(h.root().path());
 
-    const quint32 seed = QRandomGenerator::global()->generate();
-    qInfo("bad argument seed %u", seed);
     const QString huge(16 * 1024 * 1024, QLatin1Char('A'));
     QStringList certificates{ QString(),
                               QStringLiteral("@@@@"),
@@ -119,7 +98,6 @@ void TestFaultsArguments::badArguments()
                               QStringLiteral("\x01\x02\x1b[2J"),
                               huge,
                               base64(material.der().left(material.der().size() / 2)) };
-    certificates += flipped(material.der(), 20, seed);
     QStringList items = certificates;
     items << base64(item.left(item.size() / 2)) << base64(item.left(7));
     const QStringList keyIds{
@@ -179,8 +157,7 @@ void TestFaultsArguments::badArguments()
         // read as it comes (a full pipe would stop the service).
         QVERIFY(h.finish(QDBusPendingReply<>(pending), 180000));
         QVERIFY2(isFailureValue(pending.reply(), call.expect),
-                 qPrintable(QStringLiteral("seed %1: %2(%3) answered %4\n%5")
-                                .arg(seed)
+                 qPrintable(QStringLiteral("%1(%2) answered %3\n%4")
                                 .arg(call.method, call.arguments.first().toString().left(60).toHtmlEscaped(),
                                      pending.reply().errorMessage(), trustkeep.logLines().join('\n').right(2000))));
     }

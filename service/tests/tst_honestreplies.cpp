@@ -13,42 +13,10 @@ namespace {
 
 const QString token = QStringLiteral("bastra-certman-common-ca::CertUserWifiUse");
 
-bool answered(ProcessTestHarness &h, const QDBusPendingReply<bool> &reply)
-{
-    return h.finish(reply, 20000) && reply.isValid() && reply.value();
-}
-
-bool install(ProcessTestHarness &h, const QString &cert, const QStringList &domains)
-{
-    return answered(h, h.service().InstallCertificateToDomains(cert, domains));
-}
-
-bool remove(ProcessTestHarness &h, const QString &keyId, const QStringList &domains)
-{
-    return answered(h, h.service().DeleteCertificateFromDomains(keyId, domains));
-}
-
-// The user, through the dialogs of the service's window.
-bool type(ProcessTestHarness &h, const QString &name, const QString &text)
-{
-    return h.ui().waitFor(name, 15000) && h.ui().type(name, text);
-}
-
-bool accept(ProcessTestHarness &h)
-{
-    return h.ui().waitFor(QStringLiteral("acceptButton"), 15000) && h.ui().click(QStringLiteral("acceptButton"));
-}
-
-bool chooseNewPassword(ProcessTestHarness &h, const QString &password)
-{
-    return type(h, QStringLiteral("newPasswordField"), password)
-        && type(h, QStringLiteral("confirmPasswordField"), password) && accept(h);
-}
-
 bool installWithPassword(ProcessTestHarness &h, const KeyMaterial &user, const QStringList &domains)
 {
     QDBusPendingReply<bool> pending = h.service().InstallCertificateToDomains(user.itemText(2), domains);
-    return chooseNewPassword(h, QStringLiteral("pw")) && answered(h, pending);
+    return h.chooseNewPassword(QStringLiteral("pw")) && h.succeeded(pending);
 }
 
 // The DER image a private domain holds under the material's key id.
@@ -83,18 +51,18 @@ private slots:
         QVERIFY2(h.isReady(), qPrintable(h.errorString()));
         const KeyMaterial ca = KeyMaterial::make(QStringLiteral("Dropped CA"), true);
         QVERIFY(!ca.isNull());
-        QVERIFY(install(h, ca.derText(), { "ssl-ca", "smime-ca" }));
+        QVERIFY(h.install(ca.derText(), { "ssl-ca", "smime-ca" }));
         h.markLog();
-        QVERIFY(install(h, ca.itemText(-1, { "ssl", "wifi", "smime" }, false), { "ssl-ca" }));
+        QVERIFY(h.install(ca.itemText(-1, { "ssl", "wifi", "smime" }, false), { "ssl-ca" }));
         QVERIFY(StoreProbe::domainHolds(QStringLiteral("ssl-ca"), ca.keyId));
         QVERIFY(!StoreProbe::domainHolds(QStringLiteral("smime-ca"), ca.keyId));
         QVERIFY(!h.logSinceMark().join(QLatin1Char('\n')).contains(QLatin1String("failed removing")));
 
         // A folder where the certificate's file is: the store cannot remove it.
-        QVERIFY(install(h, ca.derText(), { "wifi-ca" }));
+        QVERIFY(h.install(ca.derText(), { "wifi-ca" }));
         const QString held = h.root().privateDomainFolder(QStringLiteral("wifi-ca")) + QLatin1Char('/') + ca.keyId;
         QVERIFY(QFile::remove(held) && QDir().mkpath(held));
-        QVERIFY(!install(h, ca.itemText(-1, { "ssl", "wifi" }, false), { "ssl-ca" }));
+        QVERIFY(!h.install(ca.itemText(-1, { "ssl", "wifi" }, false), { "ssl-ca" }));
         QVERIFY(h.waitForLog(QStringLiteral("ERROR DeleteCertificateFromDomains: failed removing cert (21)")));
     }
 
@@ -114,8 +82,8 @@ private slots:
         renewed.made = CertificateFactory::makeForKey(options, old.made.key);
         QVERIFY(!renewed.made.isNull());
 
-        QVERIFY(install(h, old.derText(), { "ssl-ca" }));
-        QVERIFY(install(h, renewed.derText(), { "ssl-ca", "wifi-ca" }));
+        QVERIFY(h.install(old.derText(), { "ssl-ca" }));
+        QVERIFY(h.install(renewed.derText(), { "ssl-ca", "wifi-ca" }));
         QCOMPARE(heldDer(QStringLiteral("ssl-ca"), old), renewed.der());
         QCOMPARE(heldDer(QStringLiteral("wifi-ca"), old), renewed.der());
     }
@@ -146,13 +114,13 @@ private slots:
         h.markLog();
         if (fetch) {
             QDBusPendingReply<QString> key = h.service().GetPrivateKey(user.keyId, token);
-            QVERIFY(type(h, QStringLiteral("currentPasswordField"), QStringLiteral("pw")) && accept(h));
+            QVERIFY(h.enterPassword(QStringLiteral("pw")));
             QVERIFY(h.finish(key));
             QCOMPARE(StoreProbe::decrypt(key.value(), token), QByteArrayLiteral("Could not retrieve key"));
         } else {
             QDBusPendingReply<bool> changed = h.service().ChangePrivateKeyPassword(user.keyId);
-            QVERIFY(type(h, QStringLiteral("currentPasswordField"), QStringLiteral("pw")));
-            QVERIFY(chooseNewPassword(h, QStringLiteral("new")));
+            QVERIFY(h.type(QStringLiteral("currentPasswordField"), QStringLiteral("pw")));
+            QVERIFY(h.chooseNewPassword(QStringLiteral("new")));
             QVERIFY(h.finish(changed));
             QVERIFY(!changed.value());
         }
@@ -165,11 +133,11 @@ private slots:
         QVERIFY2(h.isReady(), qPrintable(h.errorString()));
         const KeyMaterial user = KeyMaterial::make(QStringLiteral("cased.test"));
         QVERIFY(!user.isNull());
-        QVERIFY(install(h, user.itemText(0), { "ssl-user" }));
+        QVERIFY(h.install(user.itemText(0), { "ssl-user" }));
         const QString upper = user.keyId.toUpper();
         QCOMPARE(h.service().GetPrivateKeyData(upper).value(), 0);
         QCOMPARE(StoreProbe::decrypt(h.service().GetPrivateKey(upper, token).value(), token), user.privateDer());
-        QVERIFY(remove(h, upper, { "ssl-user" }));
+        QVERIFY(h.remove(upper, { "ssl-user" }));
         QCOMPARE(h.database().count(QStringLiteral("keys")), 0);
     }
 
@@ -193,7 +161,7 @@ private slots:
         const KeyMaterial user = KeyMaterial::make(QStringLiteral("badname.test"));
         QVERIFY(!user.isNull());
         h.markLog();
-        QVERIFY(!install(h, user.itemText(0), { "ssl-user", domain }));
+        QVERIFY(!h.install(user.itemText(0), { "ssl-user", domain }));
         QVERIFY(
             h.waitForLog(QStringLiteral("ERROR InstallCertificateToDomains: invalid domain name '") + logged + '\''));
         QVERIFY(!h.allOutput().contains(QLatin1String("\nmain(1)")));
@@ -223,14 +191,14 @@ private slots:
         if (way == QLatin1String("delete")) {
             // "smime-user" never held it: the call fails there, yet the record
             // no longer lists the domain it did leave.
-            QVERIFY(!remove(h, user.keyId, { "ssl-user", "smime-user" }));
+            QVERIFY(!h.remove(user.keyId, { "ssl-user", "smime-user" }));
             QVERIFY(QFile::exists(keyFile));
             QCOMPARE(h.database().keyRow(user.keyId).domains, QStringLiteral("wifi-user"));
-            QVERIFY(remove(h, user.keyId, { "wifi-user" }));
+            QVERIFY(h.remove(user.keyId, { "wifi-user" }));
         } else if (way == QLatin1String("install")) {
-            QVERIFY(install(h, user.itemText(2, { "ssl", "wifi" }), { "ssl-user" }));
+            QVERIFY(h.install(user.itemText(2, { "ssl", "wifi" }), { "ssl-user" }));
             QVERIFY(QFile::exists(keyFile));
-            QVERIFY(install(h, user.itemText(2, { "ssl" }), {}));
+            QVERIFY(h.install(user.itemText(2, { "ssl" }), {}));
         } else {
             // Both programs answer on the one automation socket: the service
             // goes first.

@@ -14,36 +14,16 @@ const QString wifiToken = QStringLiteral("bastra-certman-common-ca::CertUserWifi
 const QString sslToken = QStringLiteral("bastra-certman-common-ca::CertUserSSLUse");
 const QByteArray failureText = QByteArrayLiteral("Could not retrieve key");
 
-// The user, through the dialogs of the service's window.
-struct User {
-    ProcessTestHarness &h;
-    bool click(const QString &name) { return h.ui().waitFor(name, 15000) && h.ui().click(name); }
-    bool type(const QString &name, const QString &text)
-    {
-        return h.ui().waitFor(name, 15000) && h.ui().type(name, text);
-    }
-    bool chooseNewPassword(const QString &password)
-    {
-        return type(QStringLiteral("newPasswordField"), password)
-            && type(QStringLiteral("confirmPasswordField"), password) && click(QStringLiteral("acceptButton"));
-    }
-    bool enterPassword(const QString &password)
-    {
-        return type(QStringLiteral("currentPasswordField"), password) && click(QStringLiteral("acceptButton"));
-    }
-};
-
 // One that must not ask the user anything.
 bool install(ProcessTestHarness &h, const KeyMaterial &material, int preference, const QStringList &domains)
 {
-    QDBusPendingReply<bool> done = h.service().InstallCertificateToDomains(material.itemText(preference), domains);
-    return h.finish(done, 20000) && done.value();
+    return h.install(material.itemText(preference), domains);
 }
 
 bool installWithPassword(ProcessTestHarness &h, const KeyMaterial &material, const QString &password)
 {
     QDBusPendingReply<bool> pending = h.service().InstallCertificateToDomains(material.itemText(2), { "ssl-user" });
-    return User{ h }.chooseNewPassword(password) && h.finish(pending) && pending.value();
+    return h.chooseNewPassword(password) && h.succeeded(pending);
 }
 
 QByteArray keyFrom(ProcessTestHarness &h, QDBusPendingReply<QString> &pending, const QString &token = sslToken)
@@ -62,7 +42,6 @@ private slots:
     {
         ProcessTestHarness h;
         QVERIFY2(h.isReady(), qPrintable(h.errorString()));
-        User user{ h };
         const KeyMaterial silent = KeyMaterial::make(QStringLiteral("silent.test"));
         const KeyMaterial notify = KeyMaterial::make(QStringLiteral("notify.test"));
         const KeyMaterial guarded = KeyMaterial::make(QStringLiteral("guarded.test"));
@@ -87,20 +66,20 @@ private slots:
                  silent.privateDer());
         // 1: a confirmation; declining it withholds the key.
         QDBusPendingReply<QString> confirmed = h.service().GetPrivateKey(notify.keyId, sslToken);
-        QVERIFY(user.click(QStringLiteral("acceptButton")));
+        QVERIFY(h.tap(QStringLiteral("acceptButton")));
         QCOMPARE(keyFrom(h, confirmed), notify.privateDer());
         QDBusPendingReply<QString> declined = h.service().GetPrivateKey(notify.keyId, sslToken);
-        QVERIFY(user.click(QStringLiteral("cancelButton")));
+        QVERIFY(h.tap(QStringLiteral("cancelButton")));
         QCOMPARE(keyFrom(h, declined), failureText);
         // 2: a wrong password is told and asked again; a cancel withholds it.
         QDBusPendingReply<QString> asked = h.service().GetPrivateKey(guarded.keyId, sslToken);
-        QVERIFY(user.enterPassword(QStringLiteral("wrong")));
+        QVERIFY(h.enterPassword(QStringLiteral("wrong")));
         QVERIFY(h.ui().waitFor(QStringLiteral("passwordNotice"), 15000));
         QVERIFY(!asked.isFinished());
-        QVERIFY(user.enterPassword(QStringLiteral("secret")));
+        QVERIFY(h.enterPassword(QStringLiteral("secret")));
         QCOMPARE(keyFrom(h, asked), guarded.privateDer());
         QDBusPendingReply<QString> cancelled = h.service().GetPrivateKey(guarded.keyId, sslToken);
-        QVERIFY(user.click(QStringLiteral("cancelButton")));
+        QVERIFY(h.tap(QStringLiteral("cancelButton")));
         QCOMPARE(keyFrom(h, cancelled), failureText);
 
         // No key material or password in any log line.
@@ -118,7 +97,6 @@ private slots:
     {
         ProcessTestHarness h;
         QVERIFY2(h.isReady(), qPrintable(h.errorString()));
-        User user{ h };
         const KeyMaterial material = KeyMaterial::make(QStringLiteral("moving.test"));
         QVERIFY(!material.isNull());
         QVERIFY(install(h, material, 1, { "ssl-user" }));
@@ -128,7 +106,7 @@ private slots:
         // 0 -> 5 (taken as 2): cancelling the new password keeps 0.
         QDBusPendingReply<bool> cancelled =
             h.service().InstallCertificateToDomains(material.itemText(5), { "ssl-user" });
-        QVERIFY(user.click(QStringLiteral("cancelButton")));
+        QVERIFY(h.tap(QStringLiteral("cancelButton")));
         QVERIFY(h.finish(cancelled));
         QVERIFY(!cancelled.value());
         QCOMPARE(h.database().keyRow(material.keyId).der, material.privateDer());
@@ -141,7 +119,7 @@ private slots:
 
         // 2 -> 0: the current password once, and the image is back.
         QDBusPendingReply<bool> back = h.service().InstallCertificateToDomains(material.itemText(0), { "ssl-user" });
-        QVERIFY(user.enterPassword(QStringLiteral("pw-one")));
+        QVERIFY(h.enterPassword(QStringLiteral("pw-one")));
         QVERIFY(h.finish(back));
         QVERIFY(back.value());
         row = h.database().keyRow(material.keyId);
@@ -233,7 +211,7 @@ private slots:
         QVERIFY(h.database().execute(QStringLiteral("UPDATE keys SET auth_preference = -1, der_dump = ? WHERE id = ?"),
                                      { plain.privateDer(), plain.keyId }));
         QDBusPendingReply<QString> damaged = h.service().GetPrivateKey(plain.keyId, wifiToken);
-        QVERIFY(User{ h }.click(QStringLiteral("cancelButton")));
+        QVERIFY(h.tap(QStringLiteral("cancelButton")));
         QCOMPARE(keyFrom(h, damaged, wifiToken), failureText);
     }
 
@@ -241,7 +219,6 @@ private slots:
     {
         ProcessTestHarness h;
         QVERIFY2(h.isReady(), qPrintable(h.errorString()));
-        User user{ h };
         const KeyMaterial material = KeyMaterial::make(QStringLiteral("change.test"));
         const KeyMaterial inDatabase = KeyMaterial::make(QStringLiteral("indb.test"));
         QVERIFY(!material.isNull() && !inDatabase.isNull());
@@ -257,25 +234,25 @@ private slots:
         QVERIFY(h.waitForLog(QStringLiteral("ERROR changePassword: the key does not seem to be installed")));
 
         QDBusPendingReply<bool> cancelled = h.service().ChangePrivateKeyPassword(material.keyId);
-        QVERIFY(user.click(QStringLiteral("cancelButton")));
+        QVERIFY(h.tap(QStringLiteral("cancelButton")));
         QVERIFY(h.finish(cancelled));
         QVERIFY(!cancelled.value());
 
         QDBusPendingReply<bool> pending = h.service().ChangePrivateKeyPassword(material.keyId);
-        QVERIFY(user.type(QStringLiteral("currentPasswordField"), QStringLiteral("wrong")));
-        QVERIFY(user.chooseNewPassword(QStringLiteral("new")));
+        QVERIFY(h.type(QStringLiteral("currentPasswordField"), QStringLiteral("wrong")));
+        QVERIFY(h.chooseNewPassword(QStringLiteral("new")));
         QVERIFY(h.ui().waitForText(QStringLiteral("Incorrect password"), 15000));
         QVERIFY(!pending.isFinished());
-        QVERIFY(user.type(QStringLiteral("currentPasswordField"), QStringLiteral("old")));
-        QVERIFY(user.chooseNewPassword(QStringLiteral("new")));
+        QVERIFY(h.type(QStringLiteral("currentPasswordField"), QStringLiteral("old")));
+        QVERIFY(h.chooseNewPassword(QStringLiteral("new")));
         QVERIFY(h.finish(pending));
         QVERIFY(pending.value());
 
         // The old password no longer opens the key; the new one does.
         QDBusPendingReply<QString> fetch = h.service().GetPrivateKey(material.keyId, wifiToken);
-        QVERIFY(user.enterPassword(QStringLiteral("old")));
+        QVERIFY(h.enterPassword(QStringLiteral("old")));
         QVERIFY(h.ui().waitFor(QStringLiteral("passwordNotice"), 15000));
-        QVERIFY(user.enterPassword(QStringLiteral("new")));
+        QVERIFY(h.enterPassword(QStringLiteral("new")));
         QCOMPARE(keyFrom(h, fetch, wifiToken), material.privateDer());
     }
 
@@ -290,7 +267,7 @@ private slots:
         QVERIFY(!material.isNull());
 
         QDBusPendingReply<bool> pending = h.service().InstallCertificateToDomains(material.itemText(2), { "ssl-user" });
-        QVERIFY(User{ h }.chooseNewPassword(QStringLiteral("pw")));
+        QVERIFY(h.chooseNewPassword(QStringLiteral("pw")));
         QVERIFY(h.ui().waitForText(QStringLiteral("Storing key failed"), 15000));
         QVERIFY(h.finish(pending));
         QVERIFY(!pending.value());

@@ -145,29 +145,6 @@ private slots:
         QVERIFY(!stored.contains(clear.right(32)));
     }
 
-    void replacingAndRemoving()
-    {
-        TemporaryDeviceRoot root;
-        const auto material = CertificateFactory::makeSelfSigned(CertificateOptions());
-        const bastra_key_id id = keyIdOf(material.certificate.data());
-        QCOMPARE(bastra_certman_store_key(&id, material.key.data(), "old"), 0);
-        QCOMPARE(bastra_certman_store_key(&id, material.key.data(), "new"), 0);
-        EVP_PKEY *key = nullptr;
-        QCOMPARE(bastra_certman_retrieve_key(&id, &key, "old"), EACCES);
-        QCOMPARE(bastra_certman_retrieve_key(&id, &key, "new"), 0);
-        EVP_PKEY_free(key);
-        // An empty password is a password like any other.
-        QCOMPARE(bastra_certman_store_key(&id, material.key.data(), ""), 0);
-        QCOMPARE(bastra_certman_retrieve_key(&id, &key, ""), 0);
-        EVP_PKEY_free(key);
-        QCOMPARE(bastra_certman_retrieve_key(&id, &key, "new"), EACCES);
-        QCOMPARE(QDir(root.keyFolder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(), 1);
-
-        QCOMPARE(bastra_certman_remove_key(&id), 0);
-        QCOMPARE(bastra_certman_remove_key(&id), ENOENT);
-        QCOMPARE(bastra_certman_retrieve_key(&id, &key, ""), ENOENT);
-    }
-
     void damagedKeyFiles()
     {
         TemporaryDeviceRoot root;

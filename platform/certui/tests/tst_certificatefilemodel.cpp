@@ -19,7 +19,6 @@ class TestCertificateFileModel : public QObject
 private slots:
     void initTestCase();
     void scansAHomeFolder();
-    void emptyAndMissingFolders();
     void repeatedPopulate();
 
 private:
@@ -129,20 +128,6 @@ void TestCertificateFileModel::scansAHomeFolder()
         model,
         QStringList{ QCoreApplication::applicationFilePath(), given, given, home + QStringLiteral("/notes.txt") });
     QCOMPARE(direct, (QStringList{ given, home + QStringLiteral("/notes.txt") }));
-}
-
-void TestCertificateFileModel::emptyAndMissingFolders()
-{
-    TemporaryDeviceRoot root;
-    QVERIFY(root.isValid());
-    CertificateFileModel model;
-    QCOMPARE(populate(model, QStringList(root.home())), QStringList());
-    QCOMPARE(populate(model, QStringList(root.resolve(QStringLiteral("/missing/folder")))), QStringList());
-    QCOMPARE(populate(model, QStringList()), QStringList());
-    QCOMPARE(populate(model, QStringList(QString())), QStringList());
-    QCOMPARE(model.rowCount(), 0);
-    QVERIFY(!model.data(model.index(0, 0), 34).isValid());
-    QVERIFY(!model.file(-1));
 }
 
 void TestCertificateFileModel::repeatedPopulate()

@@ -1,4 +1,5 @@
-#include "storeddevice.h"
+#include "processtestharness.h"
+#include "testmaterial.h"
 
 #include <certificateitem.h>
 #include <certificatesfiltermodel.h>
@@ -89,15 +90,17 @@ private slots:
     void everyPopulateAnsweredOnce();
 
 private:
-    std::unique_ptr<StoredDevice> m_device;
+    // The store and trust database filled directly, the real service on the
+    // private bus to list them.
+    std::unique_ptr<ProcessTestHarness> m_device;
     std::unique_ptr<CertificatesModel> m_model;
     QHash<QString, IssuedCertificate> m_made;
 };
 
 void TestCertificatesModel::initTestCase()
 {
-    m_device = std::make_unique<StoredDevice>();
-    QVERIFY2(m_device->isReady(), qPrintable(m_device->bus.errorString()));
+    m_device = std::make_unique<ProcessTestHarness>();
+    QVERIFY2(m_device->isReady(), qPrintable(m_device->errorString()));
     for (const Planted &p : planted()) {
         CertificateFactory::Options options;
         options.commonName = p.name;
@@ -105,19 +108,20 @@ void TestCertificatesModel::initTestCase()
             p.isCa ? CertificateFactory::makeCa(p.name) : CertificateFactory::makeSelfSigned(options);
         X509 *cert = made.certificate.data();
         for (const QString &domain : p.sharedDomains)
-            QVERIFY(m_device->root.addSharedCertificate(domain, cert));
+            QVERIFY(m_device->root().addSharedCertificate(domain, cert));
         for (const QString &domain : p.privateDomains)
-            QVERIFY(m_device->addToDomain(domain, cert));
+            QVERIFY(StoreProbe::addToDomain(domain, cert));
         if (p.trusted)
-            QVERIFY(m_device->addTrustRecord(p.name, CertificateFactory::toDer(cert)));
+            QVERIFY(m_device->database().addTrustRecord(p.name, 1, QVariant(), CertificateFactory::toDer(cert)) > 0);
         if (p.keyPreference >= 0)
-            QVERIFY(m_device->addKeyRecord(cert, p.name, p.keyPreference, p.privateDomains.join(QLatin1Char(';'))));
+            QVERIFY(m_device->database().addKeyRecord(StoreProbe::keyIdOf(cert), p.name, p.keyPreference,
+                                                      p.privateDomains.join(QLatin1Char(';')), QByteArray()));
         m_made.insert(p.name, std::move(made));
     }
     // A record the service lists but that holds no certificate: left out.
-    QVERIFY(m_device->addTrustRecord(QStringLiteral("broken"), QByteArray("not a certificate")));
+    QVERIFY(m_device->database().addTrustRecord(QStringLiteral("broken"), 1, QVariant(), "not a certificate") > 0);
 
-    m_model = std::make_unique<CertificatesModel>(m_device->bus.connection());
+    m_model = std::make_unique<CertificatesModel>(m_device->bus().connection());
     QVERIFY(populateAndWait(*m_model));
     QCOMPARE(m_model->rowCount(), planted().size());
 }
@@ -133,7 +137,7 @@ void TestCertificatesModel::rowPerCertificateWithItsFacts()
 {
     QFETCH(int, plantedIndex);
     const Planted &p = planted().at(plantedIndex);
-    const QString keyId = StoredDevice::keyIdText(m_made.value(p.name).certificate.data());
+    const QString keyId = StoreProbe::keyIdOf(m_made.value(p.name).certificate.data());
     QModelIndex row;
     for (int r = 0; r < m_model->rowCount(); ++r) {
         if (m_model->item(r)->keyId == keyId)
@@ -196,15 +200,15 @@ void TestCertificatesModel::filterShowsOneKindSorted()
     // "Twin" and "twin" sort as one name, then by key id.
     const int twin = shown.indexOf(QStringLiteral("Twin"));
     if (twin >= 0
-        && StoredDevice::keyIdText(m_made.value(QStringLiteral("Twin")).certificate.data())
-            > StoredDevice::keyIdText(m_made.value(QStringLiteral("twin")).certificate.data()))
+        && StoreProbe::keyIdOf(m_made.value(QStringLiteral("Twin")).certificate.data())
+            > StoreProbe::keyIdOf(m_made.value(QStringLiteral("twin")).certificate.data()))
         shown.swapItemsAt(twin, twin + 1);
     QCOMPARE(names, shown);
 }
 
 void TestCertificatesModel::addingAndRemovingRows()
 {
-    CertificatesModel model(m_device->bus.connection());
+    CertificatesModel model(m_device->bus().connection());
     QVERIFY(populateAndWait(model));
     const int before = model.rowCount();
     CertificatesFilterModel users;
@@ -284,10 +288,10 @@ void TestCertificatesModel::everyPopulateAnsweredOnce()
     // A bus whose service activation finds no program.
     const QByteArray buildDir = qgetenv("TRUSTKEEP_BUILD_DIR");
     qputenv("TRUSTKEEP_BUILD_DIR", "/nonexistent");
-    PrivateBus emptyBus(m_device->root.path());
+    PrivateBus emptyBus(m_device->root().path());
     qputenv("TRUSTKEEP_BUILD_DIR", buildDir);
     QVERIFY(emptyBus.isRunning());
-    const QDBusConnection connection = bus == 0 ? m_device->bus.connection()
+    const QDBusConnection connection = bus == 0 ? m_device->bus().connection()
         : bus == 1                              ? emptyBus.connection()
                                                 : QDBusConnection(QStringLiteral("no such connection"));
     CertificatesModel model(connection);

@@ -19,7 +19,6 @@ private slots:
     void roundTripOfANameWithNulCharacters();
     void refusesDamagedImages();
     void refusesForeignAndInconsistentImages();
-    void failureLeavesTheItemAsItWas();
 
 private:
     static QByteArray imageOf(const CertificateItem &item);
@@ -139,24 +138,7 @@ void TestItemSerialization::refusesDamagedImages()
         QVERIFY2(!CertificateItem::Deserialize(target, image.left(length)), qPrintable(QString::number(length)));
     QVERIFY(!CertificateItem::Deserialize(target, image + '\0'));
 
-    // Random bytes, also behind a correct header.
-    QRandomGenerator random(4711);
-    for (int round = 0; round < 200; ++round) {
-        QByteArray noise(int(random.bounded(1, 600)), Qt::Uninitialized);
-        for (char &c : noise)
-            c = char(random.bounded(256));
-        QVERIFY(!CertificateItem::Deserialize(target, noise));
-        QVERIFY(!CertificateItem::Deserialize(target, image.left(10) + noise));
-    }
-
-    // Single flipped bytes anywhere never crash; most are refused.
-    for (int at = 0; at < image.size(); at += 7) {
-        QByteArray damaged = image;
-        damaged[at] = char(damaged.at(at) ^ 0x5a);
-        CertificateItem scratch;
-        CertificateItem::Deserialize(scratch, damaged);
-    }
-
+    // (Random and bit-flipped images are the deserialize fuzz target's.)
     // Another version, and a length field promising more than there is.
     QByteArray future = image;
     qToBigEndian<quint16>(2, reinterpret_cast<uchar *>(future.data()) + 8);
@@ -190,29 +172,6 @@ void TestItemSerialization::refusesForeignAndInconsistentImages()
     QVERIFY(item.setPrivateKey(m_ca.key.data()));
     QVERIFY(!CertificateItem::Deserialize(target, imageOf(item)));
     QVERIFY(!target.cert);
-}
-
-void TestItemSerialization::failureLeavesTheItemAsItWas()
-{
-    CertificateItem target;
-    QVERIFY(target.setCertificate(m_ca.certificate.data()));
-    target.purposes = QStringList{ QStringLiteral("wifi") };
-    target.authPreference = 1;
-    X509 *before = target.cert;
-
-    QVERIFY(!CertificateItem::Deserialize(target, QByteArray("garbage")));
-    QCOMPARE(target.cert, before);
-    QCOMPARE(target.purposes, QStringList{ QStringLiteral("wifi") });
-    QCOMPARE(target.authPreference, 1);
-
-    // Success replaces the certificate and drops the earlier key.
-    QVERIFY(target.setPrivateKey(m_ca.key.data()));
-    CertificateItem source;
-    QVERIFY(source.setCertificate(m_user.certificate.data()));
-    QVERIFY(CertificateItem::Deserialize(target, imageOf(source)));
-    QVERIFY(!target.hasKey && !target.privateKey);
-    QCOMPARE(target.keyId, source.keyId);
-    QVERIFY(target.purposes.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestItemSerialization)

@@ -28,34 +28,24 @@ void tst_PlixAppletLoading::descriptorRules_data()
     QTest::addColumn<QString>("plugin"); // relative to the descriptor's folder
     QTest::addColumn<QString>("error");
 
-    QTest::newRow("plain") << QByteArray("Name=sample\nPlugin=libx.so\n") << "sample"
-                           << "libx.so"
-                           << "";
-    QTest::newRow("comments, blanks, spaces, later keys")
-        << QByteArray("# an applet\n\n  Name = a-b.c_1 \r\nIcon=x\nPlugin=sub/../liby.so") << "a-b.c_1"
-        << "liby.so"
-        << "";
-    QTest::newRow("no name") << QByteArray("Plugin=libx.so\n") << ""
-                             << ""
-                             << "no Name";
-    QTest::newRow("no plug-in") << QByteArray("Name=a\n") << ""
-                                << ""
-                                << "no Plugin";
-    QTest::newRow("name with a slash") << QByteArray("Name=../a\nPlugin=x\n") << ""
-                                       << ""
-                                       << "may only hold";
-    QTest::newRow("line without a value") << QByteArray("Name=a\nPlugin\n") << ""
-                                          << ""
-                                          << ":2: expected Key=Value";
-    QTest::newRow("key given twice") << QByteArray("Name=a\nName=b\nPlugin=x\n") << ""
-                                     << ""
-                                     << ":2: Name given twice";
-    QTest::newRow("too large") << QByteArray(70000, '#') << ""
-                               << ""
-                               << "too large";
-    QTest::newRow("folder in place of the file") << QByteArray() << ""
-                                                 << ""
-                                                 << "is not a file";
+    const struct {
+        const char *what;
+        QByteArray content;
+        const char *name, *plugin, *error;
+    } rows[] = {
+        { "plain", QByteArray("Name=sample\nPlugin=libx.so\n"), "sample", "libx.so", "" },
+        { "comments, blanks, spaces, later keys",
+          QByteArray("# an applet\n\n  Name = a-b.c_1 \r\nIcon=x\nPlugin=sub/../liby.so"), "a-b.c_1", "liby.so", "" },
+        { "no name", QByteArray("Plugin=libx.so\n"), "", "", "no Name" },
+        { "no plug-in", QByteArray("Name=a\n"), "", "", "no Plugin" },
+        { "name with a slash", QByteArray("Name=../a\nPlugin=x\n"), "", "", "may only hold" },
+        { "line without a value", QByteArray("Name=a\nPlugin\n"), "", "", ":2: expected Key=Value" },
+        { "key given twice", QByteArray("Name=a\nName=b\nPlugin=x\n"), "", "", ":2: Name given twice" },
+        { "too large", QByteArray(70000, '#'), "", "", "too large" },
+        { "folder in place of the file", QByteArray(), "", "", "is not a file" },
+    };
+    for (const auto &row : rows)
+        QTest::newRow(row.what) << row.content << QString(row.name) << QString(row.plugin) << QString(row.error);
 }
 
 void tst_PlixAppletLoading::descriptorRules()

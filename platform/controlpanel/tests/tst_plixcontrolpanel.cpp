@@ -1,19 +1,11 @@
 // The plixcontrolpanel program as a user and a test meet it: its command
-// line, the sample applet run headless under automation, and the host and
-// the service reachable at once through one socket setting.
+// line, and the sample applet run headless under automation on the socket
+// of its own application name (the host and the service at once through one
+// socket setting is the applet's host test).
 
-#include "certificatefactory.h"
-#include "privatebus.h"
+#include "processtestharness.h"
 #include "sampleappletfixture.h"
-#include "temporarydeviceroot.h"
-#include "testprogram.h"
 
-#include <trustkeepclient.h>
-#include <trustkeepservice.h>
-
-#include <zelvoautomationclient.h>
-
-#include <QDBusPendingCall>
 #include <QImage>
 #include <QJsonArray>
 #include <QProcess>
@@ -26,31 +18,8 @@ const int uiWaitMs = 15000;
 
 QString hostBinary()
 {
-    return qEnvironmentVariable("TRUSTKEEP_BUILD_DIR") + QStringLiteral("/bin/plixcontrolpanel");
+    return TestProgram::buildBinary(QStringLiteral("plixcontrolpanel"));
 }
-
-// The host started with the automation socket "<folder>/%a.sock".
-struct Host {
-    QProcess process;
-    ZelvoAutomationClient ui;
-
-    Host(const QString &folder, QProcessEnvironment environment = QProcessEnvironment::systemEnvironment())
-        : ui(folder + QStringLiteral("/plixcontrolpanel.sock"))
-    {
-        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        environment.insert(QStringLiteral("ZELVO_AUTOMATION_SOCKET"), folder + QStringLiteral("/%a.sock"));
-        process.setProcessEnvironment(environment);
-        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process.start(hostBinary(), { QStringLiteral("--applet"), QStringLiteral("sample") });
-    }
-    ~Host()
-    {
-        process.kill();
-        process.waitForFinished();
-    }
-    QJsonObject topPage() { return ui.pages().value(QStringLiteral("pages")).toArray().last().toObject(); }
-    QJsonArray menu() { return ui.widgets().value(QStringLiteral("menu")).toArray(); }
-};
 
 // The window as a picture: the window's size and more than a blank screen.
 bool isRealScreenshot(const QString &path)
@@ -76,7 +45,6 @@ private slots:
     void commandLine_data();
     void commandLine();
     void sampleRunsHeadlessUnderAutomation();
-    void hostAndServiceAnswerOnTheirOwnSockets();
 };
 
 void tst_PlixControlPanel::commandLine_data()
@@ -137,77 +105,43 @@ void tst_PlixControlPanel::commandLine()
 
 void tst_PlixControlPanel::sampleRunsHeadlessUnderAutomation()
 {
-    QTemporaryDir dir;
-    Host host(dir.path());
-    QVERIFY(host.ui.connectToServer());
-    QVERIFY(host.ui.waitFor(QStringLiteral("samplePage0"), uiWaitMs));
-    QCOMPARE(host.topPage().value(QStringLiteral("title")).toString(), QStringLiteral("Sample"));
-    QCOMPARE(host.menu(), QJsonArray({ QStringLiteral("sampleOpenAction") }));
+    ProcessTestHarness::Options options;
+    options.perApplicationSockets = true; // "%a" in the socket setting
+    ProcessTestHarness h(options);
+    TestProgram &host = h.startProgram({ QStringLiteral("--applet"), QStringLiteral("sample") }, hostBinary());
+    ZelvoAutomationClient &ui = h.ui(QStringLiteral("plixcontrolpanel"));
+    auto title = [&] { return ui.widgets().value(QStringLiteral("page")).toObject().value(QStringLiteral("title")); };
+    auto menu = [&] { return ui.widgets().value(QStringLiteral("menu")).toArray(); };
+    QVERIFY(ui.waitFor(QStringLiteral("samplePage0"), uiWaitMs));
+    QCOMPARE(title().toString(), QStringLiteral("Sample"));
+    QCOMPARE(menu(), QJsonArray({ QStringLiteral("sampleOpenAction") }));
 
     // The menu opened by its button shows the action; the screenshot has it.
-    QVERIFY(host.ui.click(QStringLiteral("zelvoMenuButton")));
-    QVERIFY(host.ui.waitFor(QStringLiteral("sampleOpenAction"), uiWaitMs));
-    QVERIFY(host.ui.screenshot(dir.filePath("menu.png")));
-    QVERIFY(isRealScreenshot(dir.filePath("menu.png")));
-    QVERIFY(host.ui.back()); // closes the menu
+    QVERIFY(ui.click(QStringLiteral("zelvoMenuButton")));
+    QVERIFY(ui.waitFor(QStringLiteral("sampleOpenAction"), uiWaitMs));
+    QVERIFY(ui.screenshot(h.root().resolve(QStringLiteral("/menu.png"))));
+    QVERIFY(isRealScreenshot(h.root().resolve(QStringLiteral("/menu.png"))));
+    QVERIFY(ui.back()); // closes the menu
 
     // Tapped by name through automation, the action opens page 1.
-    QVERIFY2(host.ui.click(QStringLiteral("sampleOpenAction")), qPrintable(host.ui.lastError()));
-    QVERIFY(host.ui.waitFor(QStringLiteral("samplePage1"), uiWaitMs));
-    QCOMPARE(host.topPage().value(QStringLiteral("title")).toString(), QStringLiteral("Sample page 1"));
-    QCOMPARE(host.menu(), QJsonArray({ QStringLiteral("sampleBannerAction") }));
+    QVERIFY2(ui.click(QStringLiteral("sampleOpenAction")), qPrintable(ui.lastError()));
+    QVERIFY(ui.waitFor(QStringLiteral("samplePage1"), uiWaitMs));
+    QCOMPARE(title().toString(), QStringLiteral("Sample page 1"));
+    QCOMPARE(menu(), QJsonArray({ QStringLiteral("sampleBannerAction") }));
 
     // Message boxes and banners of the applet show in the host's window.
-    QVERIFY(host.ui.click(QStringLiteral("sampleMessageButton")));
-    QVERIFY(host.ui.waitFor(QStringLiteral("sampleMessageBox"), uiWaitMs));
-    QVERIFY(host.ui.answer(QStringLiteral("Ok")));
-    QVERIFY(host.ui.click(QStringLiteral("sampleBannerAction")));
-    QVERIFY(host.ui.waitFor(QStringLiteral("sampleBanner"), uiWaitMs));
+    QVERIFY(ui.click(QStringLiteral("sampleMessageButton")));
+    QVERIFY(ui.waitFor(QStringLiteral("sampleMessageBox"), uiWaitMs));
+    QVERIFY(ui.answer(QStringLiteral("Ok")));
+    QVERIFY(ui.click(QStringLiteral("sampleBannerAction")));
+    QVERIFY(ui.waitFor(QStringLiteral("sampleBanner"), uiWaitMs));
 
     // Back twice leaves the applet, and the program ends well.
-    QVERIFY(host.ui.back());
-    QVERIFY(host.ui.waitFor(QStringLiteral("samplePage0"), uiWaitMs));
-    QVERIFY(host.ui.back());
-    QVERIFY(host.process.waitForFinished(30000));
-    QCOMPARE(host.process.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(host.process.exitCode(), 0);
-}
-
-void tst_PlixControlPanel::hostAndServiceAnswerOnTheirOwnSockets()
-{
-    TemporaryDeviceRoot root;
-    PrivateBus bus;
-    QVERIFY2(bus.isRunning(), qPrintable(bus.errorString()));
-    QTemporaryDir dir;
-    QProcessEnvironment environment = bus.environment();
-    environment.insert(QStringLiteral("ZELVO_AUTOMATION_SOCKET"), dir.filePath(QStringLiteral("%a.sock")));
-    TestProgram service(environment);
-    service.start({ QStringLiteral("--dbus") });
-    QVERIFY(bus.waitForName(QLatin1String(PrivateBus::serviceName), true));
-    Host host(dir.path(), environment);
-
-    // The service raises its question page while the host shows the applet.
-    CertificateFactory::Options options;
-    options.commonName = QStringLiteral("two-sockets.example");
-    const auto server = CertificateFactory::makeSelfSigned(options);
-    TrustkeepClient client(QLatin1String(TrustkeepService::name), QLatin1String(TrustkeepService::path),
-                           bus.connection());
-    client.setTimeout(120000);
-    QDBusPendingCall call =
-        client.CheckCertificate(QString::fromLatin1(CertificateFactory::toDer(server.certificate.data()).toBase64()));
-
-    ZelvoAutomationClient serviceUi(dir.filePath(QStringLiteral("trustkeep_dbus.sock")));
-    QVERIFY(serviceUi.connectToServer());
-    QVERIFY(host.ui.connectToServer());
-    QVERIFY(serviceUi.waitFor(QStringLiteral("serverCertificateInstallNewPage"), uiWaitMs));
-    QVERIFY(host.ui.waitFor(QStringLiteral("samplePage0"), uiWaitMs));
-    QVERIFY(host.ui.click(QStringLiteral("sampleNextButton")));
-    QVERIFY(host.ui.waitFor(QStringLiteral("samplePage1"), uiWaitMs));
-    QVERIFY(!ZelvoAutomationClient::hasWidget(host.ui.widgets(), QStringLiteral("serverCertificateInstallNewPage")));
-
-    QVERIFY(serviceUi.back());
-    QVERIFY(QTest::qWaitFor([&] { return call.isFinished(); }, 30000));
-    QVERIFY(host.ui.waitFor(QStringLiteral("samplePage1"), uiWaitMs));
+    QVERIFY(ui.back());
+    QVERIFY(ui.waitFor(QStringLiteral("samplePage0"), uiWaitMs));
+    QVERIFY(ui.back());
+    QVERIFY(host.waitForFinished(30000));
+    QCOMPARE(host.exitCode(), 0);
 }
 
 QTEST_MAIN(tst_PlixControlPanel)

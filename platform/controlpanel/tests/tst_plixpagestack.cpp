@@ -89,59 +89,27 @@ void tst_PlixPageStack::pageNumbersBackTitleAndMenu_data()
     QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("menu");
 
-    QTest::newRow("main page") << ""
-                               << "0"
-                               << "Sample"
-                               << "sampleOpenAction";
-    QTest::newRow("page 1 over it") << "1"
-                                    << "0,1"
-                                    << "Sample page 1"
-                                    << "sampleBannerAction";
-    QTest::newRow("page 2 has no menu") << "1 2"
-                                        << "0,1,2"
-                                        << "Sample page 2"
-                                        << "";
-    QTest::newRow("a page asks for itself again") << "1 1"
-                                                  << "0,1,1"
-                                                  << "Sample page 1"
-                                                  << "sampleBannerAction";
-    QTest::newRow("null page pushes nothing") << "1 99"
-                                              << "0,1"
-                                              << "Sample page 1"
-                                              << "sampleBannerAction";
-    QTest::newRow("negative page pushes nothing") << "-1"
-                                                  << "0"
-                                                  << "Sample"
-                                                  << "sampleOpenAction";
-    // After back the applet answers for the page it built last, and is asked again.
-    QTest::newRow("back to page 1") << "1 2 back"
-                                    << "0,1"
-                                    << "Sample page 2"
-                                    << "";
-    QTest::newRow("back to the main page asks for it again") << "1 2 back back"
-                                                             << "0"
-                                                             << "Sample"
-                                                             << "sampleOpenAction";
-    QTest::newRow("a page that refuses to be left") << "1 hold back"
-                                                    << "0,1"
-                                                    << "Sample page 1"
-                                                    << "sampleBannerAction";
-    QTest::newRow("close is back") << "1 2 close"
-                                   << "0,1"
-                                   << "Sample page 2"
-                                   << "";
-    QTest::newRow("a held page does not close") << "1 hold close"
-                                                << "0,1"
-                                                << "Sample page 1"
-                                                << "sampleBannerAction";
-    QTest::newRow("asking for the main page returns to it") << "1 2 3 0"
-                                                            << "0"
-                                                            << "Sample"
-                                                            << "sampleOpenAction";
-    QTest::newRow("back from the main page ends") << "1 back back"
-                                                  << ""
-                                                  << ""
-                                                  << "";
+    // steps, then the stack's page numbers, the top page's title and menu
+    const struct {
+        const char *what, *steps, *pages, *title, *menu;
+    } rows[] = {
+        { "main page", "", "0", "Sample", "sampleOpenAction" },
+        { "page 1 over it", "1", "0,1", "Sample page 1", "sampleBannerAction" },
+        { "page 2 has no menu", "1 2", "0,1,2", "Sample page 2", "" },
+        { "a page asks for itself again", "1 1", "0,1,1", "Sample page 1", "sampleBannerAction" },
+        { "null page pushes nothing", "1 99", "0,1", "Sample page 1", "sampleBannerAction" },
+        { "negative page pushes nothing", "-1", "0", "Sample", "sampleOpenAction" },
+        // After back the applet answers for the page it built last, and is asked again.
+        { "back to page 1", "1 2 back", "0,1", "Sample page 2", "" },
+        { "back to the main page asks for it again", "1 2 back back", "0", "Sample", "sampleOpenAction" },
+        { "a page that refuses to be left", "1 hold back", "0,1", "Sample page 1", "sampleBannerAction" },
+        { "close is back", "1 2 close", "0,1", "Sample page 2", "" },
+        { "a held page does not close", "1 hold close", "0,1", "Sample page 1", "sampleBannerAction" },
+        { "asking for the main page returns to it", "1 2 3 0", "0", "Sample", "sampleOpenAction" },
+        { "back from the main page ends", "1 back back", "", "", "" },
+    };
+    for (const auto &row : rows)
+        QTest::newRow(row.what) << QString(row.steps) << QString(row.pages) << QString(row.title) << QString(row.menu);
 }
 
 void tst_PlixPageStack::pageNumbersBackTitleAndMenu()

@@ -44,6 +44,8 @@ private slots:
             << QList<TrustRecord>{ record(4, presented, 1, past) } << expiry << TrustDecision::Trusted << qint64(4);
         QTest::newRow("type 0 (schema default) trusts for good")
             << QList<TrustRecord>{ record(4, presented, 0) } << expiry << TrustDecision::Trusted << qint64(4);
+        QTest::newRow("any type but 2 trusts for good")
+            << QList<TrustRecord>{ record(4, presented, 7, past) } << expiry << TrustDecision::Trusted << qint64(4);
         QTest::newRow("type 2 within its period") << QList<TrustRecord>{ record(4, presented, 2, now.addDays(1)) }
                                                   << expiry << TrustDecision::Trusted << qint64(4);
         QTest::newRow("type 2 ending exactly now still trusts")

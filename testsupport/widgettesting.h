@@ -1,11 +1,11 @@
 #ifndef WIDGETTESTING_H
 #define WIDGETTESTING_H
 
-#include <certificatepassworddialog.h>
-
 #include <zelvoapplication.h>
 #include <zelvoapplicationwindow.h>
 #include <zelvobutton.h>
+#include <zelvodialog.h>
+#include <zelvomessagebox.h>
 #include <zelvotextedit.h>
 
 #include <QGraphicsScene>
@@ -68,8 +68,10 @@ template <typename T> T *child(QGraphicsWidget *root, const QString &name)
     return nullptr;
 }
 
-// Answers password dialogs as they appear: each answer either types the
-// password(s) and accepts, or cancels. Records what each dialog showed.
+// Answers the dialogs of the active window one at a time as they appear, as
+// a user would: a message box with the answer's button, any other dialog by
+// typing the password(s) the answer has and accepting, or by cancelling.
+// Records what each showed. A dialog past the answers is left waiting.
 class DialogAnswerer : public QObject
 {
 public:
@@ -78,7 +80,9 @@ public:
         QString current;
         QString fresh;
         QString confirm;
+        QMessageBox::StandardButton button = QMessageBox::NoButton; // of a message box
     };
+    static Answer press(QMessageBox::StandardButton button) { return { true, {}, {}, {}, button }; }
 
     DialogAnswerer()
     {
@@ -90,6 +94,8 @@ public:
     int answered() const { return m_answered; }
     QStringList noticesSeen() const { return m_notices; }
     bool allAnswered() const { return m_answers.isEmpty(); }
+    QStringList asked; // "<object name>: <text>" of each message box
+    QList<QStringList> buttons; // the object names of its buttons
 
 private:
     void poll()
@@ -97,11 +103,22 @@ private:
         ZelvoApplicationWindow *window = ZelvoApplication::activeWindow();
         if (!window || window->dialogs().isEmpty() || m_answers.isEmpty())
             return;
-        auto *dialog = qobject_cast<CertificatePasswordDialog *>(window->dialogs().last());
+        auto *dialog = qobject_cast<ZelvoDialog *>(window->dialogs().last());
         if (!dialog || !dialog->isRunning())
             return;
         const Answer answer = m_answers.dequeue();
         ++m_answered;
+        if (auto *box = qobject_cast<ZelvoMessageBox *>(dialog)) {
+            asked << box->objectName() + QStringLiteral(": ") + box->text();
+            QStringList names;
+            for (ZelvoButton *b : box->buttons())
+                names << b->objectName();
+            buttons << names;
+            if (ZelvoButton *b = box->button(answer.button)) {
+                b->click();
+                return;
+            }
+        }
         auto *notice = child<QGraphicsWidget>(dialog, QStringLiteral("passwordNotice"));
         m_notices << (notice ? notice->property("text").toString() : QString());
         auto type = [&](const char *name, const QString &text) {
@@ -114,6 +131,8 @@ private:
         const char *button = answer.accept ? "acceptButton" : "cancelButton";
         if (auto *b = child<ZelvoButton>(dialog, QString::fromLatin1(button)))
             b->click();
+        else
+            dialog->done(answer.accept ? 1 : 0);
     }
 
     QTimer m_poll;
