@@ -56,8 +56,7 @@ private slots:
 
 void TestFaults::databaseStopsTakingWrites()
 {
-    ProcessTestHarness h;
-    QVERIFY2(h.isReady(), qPrintable(h.errorString()));
+    READY_HARNESS(h);
     QVERIFY(h.startService());
 
     const KeyMaterial first = KeyMaterial::make(QStringLiteral("First"));
@@ -92,8 +91,7 @@ void TestFaults::databaseStopsTakingWrites()
 
 void TestFaults::killedInTheMiddle()
 {
-    ProcessTestHarness h;
-    QVERIFY2(h.isReady(), qPrintable(h.errorString()));
+    READY_HARNESS(h);
     QVERIFY(h.startService());
     TrustkeepClient &service = h.service();
 

@@ -77,8 +77,7 @@ private slots:
 
 void TestFaultsArguments::badArguments()
 {
-    ProcessTestHarness h;
-    QVERIFY2(h.isReady(), qPrintable(h.errorString()));
+    READY_HARNESS(h);
     const KeyMaterial material = KeyMaterial::make(QStringLiteral("Test Certificate"));
     QVERIFY(!material.isNull());
     const QByteArray item = QByteArray::fromBase64(material.itemText(0, { "ssl" }).toLatin1());
@@ -163,8 +162,7 @@ void TestFaultsArguments::badArguments()
     }
     QVERIFY(trustkeep.isRunning());
     QVERIFY(h.ui().back());
-    QVERIFY(h.finish(question, 60000));
-    QVERIFY(!question.value());
+    QVERIFY(h.answeredFalse(question, 60000));
 
     QCOMPARE(h.database().integrityCheck(), QStringLiteral("ok"));
     QCOMPARE(h.database().count(QStringLiteral("certificates")), 1);
