@@ -111,15 +111,6 @@ struct Applet {
     }
 };
 
-// A file model's one row, as the file list hands it to the install page.
-struct FileRow : QStandardItemModel {
-    explicit FileRow(CertificateFile *file)
-        : QStandardItemModel(1, 1)
-    {
-        setData(index(0, 0), QVariant::fromValue(file), CertificateFileModel::FileRole);
-    }
-};
-
 QString policyShown(CertificatesListWidget *page)
 {
     ZelvoLayout *layout = page->pageLayout();
@@ -210,9 +201,7 @@ private slots:
         while (files.hasNext()) {
             const QString path = files.next();
             QFile file(path);
-            if (!QRegularExpression(QStringLiteral("/(applet|common|service|installer)/[a-z_]+\\.cpp$"))
-                     .match(path)
-                     .hasMatch()
+            if (!path.contains(QRegularExpression("/(applet|common|service|installer)/[a-z_]+\\.cpp$"))
                 || !file.open(QIODevice::ReadOnly))
                 continue;
             for (auto m = idPattern.globalMatch(QString::fromUtf8(file.readAll())); m.hasNext();)
@@ -259,7 +248,8 @@ private slots:
         QModelIndex index = applet.row(chosen);
         // A certificate of a file, not in the store, as the install page shows it.
         CertificateFile file(device.importFile());
-        FileRow files(&file);
+        QStandardItemModel files(1, 1);
+        files.setData(files.index(0, 0), QVariant::fromValue(&file), CertificateFileModel::FileRole);
         CertificateInstallDialog filePage;
         QVERIFY(filePage.certificateFileSelected(files.index(0, 0)));
         for (CertificateItem *item : file.certificates())
@@ -359,18 +349,13 @@ private slots:
         QCOMPARE(nameAt(panel.settingsSelectionIndexes().value(0)), chain.last());
 
         // After each back: stack size, next depth, page shown, certificate chosen.
-        const struct {
-            int stack;
-            unsigned depth;
-            int page;
-            int current;
-        } afterBack[] = { { 2, 1, 6, 1 }, { 1, 0, 5, 0 }, { 0, 0, 0, 0 } };
+        const QList<QList<int>> afterBack = { { 2, 1, 6, 1 }, { 1, 0, 5, 0 }, { 0, 0, 0, 0 } };
         for (int i = 0; i < 3; ++i) {
             QVERIFY(applet.pages.at(2 - i)->back());
-            QCOMPARE(panel.selectionStackIndexes().size(), afterBack[i].stack);
-            QCOMPARE(panel.nextDetailsLevel(), afterBack[i].depth);
-            QCOMPARE(panel.currentPageId(), afterBack[i].page);
-            QCOMPARE(nameAt(panel.selectedIndex()), chain.at(afterBack[i].current));
+            QCOMPARE(panel.selectionStackIndexes().size(), afterBack[i][0]);
+            QCOMPARE(int(panel.nextDetailsLevel()), afterBack[i][1]);
+            QCOMPARE(panel.currentPageId(), afterBack[i][2]);
+            QCOMPARE(nameAt(panel.selectedIndex()), chain.at(afterBack[i][3]));
         }
         panel.popSelection();
         QCOMPARE(panel.nextDetailsLevel(), 0u);
@@ -545,7 +530,8 @@ private slots:
     void installPageRequests()
     {
         CertificateFile file(device.importFile());
-        FileRow files(&file);
+        QStandardItemModel files(1, 1);
+        files.setData(files.index(0, 0), QVariant::fromValue(&file), CertificateFileModel::FileRole);
         CertificateInstallDialog page;
         QVERIFY(page.certificateFileSelected(files.index(0, 0)));
         const QModelIndex leaf = page.index(file.certificates().value(0)),

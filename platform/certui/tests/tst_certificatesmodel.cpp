@@ -34,7 +34,8 @@ const QList<Planted> &planted()
     static const QList<Planted> all{
         { "Root Alpha", true, { "common-ca" }, {}, false, -1, false, { "common-ca" }, 0, 0 },
         { "Code Root", true, { "codesigning" }, {}, false, -1, false, { "common-codesigning-ca" }, 0, 0 },
-        { "Own Root", true, { "common-ca" }, { "ssl-ca", "wifi-ca" }, false, 1, false, { "common-ca", "ssl", "wifi" }, 0, 1 },
+        { "Own Root", true, { "common-ca" }, { "ssl-ca", "wifi-ca" }, false, 1, false,
+          { "common-ca", "ssl", "wifi" }, 0, 1 },
         { "mail user", false, {}, { "smime-user" }, false, -1, false, { "smime" }, 1, 1 },
         { "wifi user", false, {}, { "ssl-user", "wifi-user" }, false, 0, true, { "ssl", "wifi" }, 1, 1 },
         { "signer", false, {}, { "codesign-user" }, false, 2, true, { "codesign" }, 1, 1 },
