@@ -15,6 +15,7 @@
 #include <certificatesmodel.h>
 #include <privatebus.h>
 #include <temporarydeviceroot.h>
+#include <testprogram.h>
 #include <trustdatabase.h>
 #include <trustkeepservice.h>
 
@@ -354,10 +355,10 @@ void Bench::coldStart()
         return ok ? ms : -1;
     };
     // One of each first, so that both start from a warm page cache.
-    coldCall(PrivateBus::trustkeepBinary(), { QStringLiteral("--dbus") });
+    coldCall(TestProgram::trustkeepBinary(), { QStringLiteral("--dbus") });
     coldCall(floorBinary(), {});
     for (int i = 0; i < m_repeats; ++i) {
-        const double product = coldCall(PrivateBus::trustkeepBinary(), { QStringLiteral("--dbus") });
+        const double product = coldCall(TestProgram::trustkeepBinary(), { QStringLiteral("--dbus") });
         const double floor = coldCall(floorBinary(), {});
         if (product > 0 && floor > 0)
             row.ratios.add(product / floor);
@@ -385,7 +386,7 @@ void Bench::warmRoundTrip()
     QString derText;
     QProcess floorService;
     bool ready = device.isReady() && prepareTrusted(device, &derText)
-        && device.startService(PrivateBus::trustkeepBinary(), { QStringLiteral("--dbus") });
+        && device.startService(TestProgram::trustkeepBinary(), { QStringLiteral("--dbus") });
     if (ready) {
         floorService.setProcessEnvironment(device.bus.environment());
         floorService.setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -437,8 +438,8 @@ void Bench::manyRecords()
     for (int i = 0; i < 99999 && ready; ++i)
         others.append({ QStringLiteral("host%1.example.test").arg(i % 60000), filler });
     ready = ready && small.addTrustRecords(others.mid(0, 9)) && large.addTrustRecords(others)
-        && small.startService(PrivateBus::trustkeepBinary(), { QStringLiteral("--dbus") })
-        && large.startService(PrivateBus::trustkeepBinary(), { QStringLiteral("--dbus") });
+        && small.startService(TestProgram::trustkeepBinary(), { QStringLiteral("--dbus") })
+        && large.startService(TestProgram::trustkeepBinary(), { QStringLiteral("--dbus") });
     if (!ready) {
         row.note = QStringLiteral("set-up failed");
         rows << row;
@@ -482,7 +483,7 @@ void Bench::loadFromDomains()
         servers.append({ QStringLiteral("server%1.example.test").arg(i), der });
     }
     ready = ready && device.addTrustRecords(servers)
-        && device.startService(PrivateBus::trustkeepBinary(), { QStringLiteral("--dbus") });
+        && device.startService(TestProgram::trustkeepBinary(), { QStringLiteral("--dbus") });
     if (!ready) {
         row.note = QStringLiteral("set-up failed");
         rows << row;
@@ -629,7 +630,7 @@ void Bench::peakMemory()
         bool productAnswered = false;
         bool floorAnswered = false;
         const double product =
-            peakUnderLoad(PrivateBus::trustkeepBinary(), { QStringLiteral("--dbus") }, &productAnswered);
+            peakUnderLoad(TestProgram::trustkeepBinary(), { QStringLiteral("--dbus") }, &productAnswered);
         const double floor = peakUnderLoad(floorBinary(), {}, &floorAnswered);
         if (product <= 0 || floor <= 0 || !productAnswered) {
             row.note = QStringLiteral("a run failed");
@@ -685,7 +686,7 @@ void Bench::certificatesModel()
                          CertificateFactory::toDer(CertificateFactory::makeSelfSigned(server).certificate.data()) });
     }
     ready = ready && device.addTrustRecords(servers)
-        && device.startService(PrivateBus::trustkeepBinary(), { QStringLiteral("--dbus") });
+        && device.startService(TestProgram::trustkeepBinary(), { QStringLiteral("--dbus") });
     if (!ready) {
         row.note = QStringLiteral("set-up failed");
         rows << row;
@@ -885,7 +886,7 @@ void Bench::caBundle()
         ready = CertificateFactory::writeFile(path, CertificateFactory::toDer(certificate.data()));
         ++stored;
     }
-    ready = ready && stored > 0 && device.startService(PrivateBus::trustkeepBinary(), { QStringLiteral("--dbus") });
+    ready = ready && stored > 0 && device.startService(TestProgram::trustkeepBinary(), { QStringLiteral("--dbus") });
     if (!ready) {
         row.note = QStringLiteral("set-up failed");
         rows << row;
@@ -912,8 +913,7 @@ void Bench::caBundle()
     // Each turn stays well inside the service's two idle seconds, so every
     // busctl call finds it running.
     addAlternatingSamples(
-        row, m_repeats,
-        [&] { return device.isOwned() ? runCommand(QStringLiteral("busctl"), busctl) : -1; },
+        row, m_repeats, [&] { return device.isOwned() ? runCommand(QStringLiteral("busctl"), busctl) : -1; },
         [&] { return runCommand(QStringLiteral("trust"), trust); });
     row.figure += QStringLiteral(", %1 certificates").arg(stored);
     rows << row;

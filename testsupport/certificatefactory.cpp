@@ -21,11 +21,25 @@ struct BioFree {
 };
 using Bio = std::unique_ptr<BIO, BioFree>;
 
-QByteArray bioContent(BIO *bio)
+// What write() puts into a memory BIO, or nothing when it fails.
+template <typename Write> QByteArray written(bool ready, Write write)
 {
+    Bio bio(BIO_new(BIO_s_mem()));
     char *data = nullptr;
-    const long length = BIO_get_mem_data(bio, &data);
+    if (!ready || !bio || write(bio.get()) != 1)
+        return QByteArray();
+    const long length = BIO_get_mem_data(bio.get(), &data);
     return length > 0 ? QByteArray(data, static_cast<int>(length)) : QByteArray();
+}
+
+// The DER image an i2d_... function gives, or nothing.
+template <typename Encode> QByteArray encoded(Encode encode)
+{
+    unsigned char *der = nullptr;
+    const int length = encode(&der);
+    const QByteArray bytes = length > 0 ? QByteArray(reinterpret_cast<const char *>(der), length) : QByteArray();
+    OPENSSL_free(der);
+    return bytes;
 }
 
 qint64 randomSerial()
@@ -143,19 +157,12 @@ CertificateFactory::Issued CertificateFactory::makeForKey(const Options &options
 
 QByteArray CertificateFactory::toDer(X509 *cert)
 {
-    unsigned char *der = nullptr;
-    const int length = cert ? i2d_X509(cert, &der) : 0;
-    const QByteArray bytes = length > 0 ? QByteArray(reinterpret_cast<const char *>(der), length) : QByteArray();
-    OPENSSL_free(der);
-    return bytes;
+    return encoded([&](unsigned char **der) { return cert ? i2d_X509(cert, der) : 0; });
 }
 
 QByteArray CertificateFactory::toPem(X509 *cert)
 {
-    Bio bio(BIO_new(BIO_s_mem()));
-    if (!cert || !bio || PEM_write_bio_X509(bio.get(), cert) != 1)
-        return QByteArray();
-    return bioContent(bio.get());
+    return written(cert, [&](BIO *bio) { return PEM_write_bio_X509(bio, cert); });
 }
 
 QByteArray CertificateFactory::toPemBundle(const QList<X509Ptr> &certs)
@@ -168,29 +175,22 @@ QByteArray CertificateFactory::toPemBundle(const QList<X509Ptr> &certs)
 
 QByteArray CertificateFactory::keyToPem(EVP_PKEY *key)
 {
-    Bio bio(BIO_new(BIO_s_mem()));
-    if (!key || !bio || PEM_write_bio_PKCS8PrivateKey(bio.get(), key, nullptr, nullptr, 0, nullptr, nullptr) != 1)
-        return QByteArray();
-    return bioContent(bio.get());
+    return written(
+        key, [&](BIO *bio) { return PEM_write_bio_PKCS8PrivateKey(bio, key, nullptr, nullptr, 0, nullptr, nullptr); });
 }
 
 QByteArray CertificateFactory::keyToDer(EVP_PKEY *key)
 {
-    Bio bio(BIO_new(BIO_s_mem()));
-    if (!key || !bio || i2d_PKCS8PrivateKey_bio(bio.get(), key, nullptr, nullptr, 0, nullptr, nullptr) != 1)
-        return QByteArray();
-    return bioContent(bio.get());
+    return written(key,
+                   [&](BIO *bio) { return i2d_PKCS8PrivateKey_bio(bio, key, nullptr, nullptr, 0, nullptr, nullptr); });
 }
 
 QByteArray CertificateFactory::keyToEncryptedPem(EVP_PKEY *key, const QByteArray &password)
 {
-    Bio bio(BIO_new(BIO_s_mem()));
     QByteArray copy = password;
-    if (!key || !bio
-        || PEM_write_bio_PKCS8PrivateKey(bio.get(), key, EVP_aes_256_cbc(), copy.data(), copy.size(), nullptr, nullptr)
-            != 1)
-        return QByteArray();
-    return bioContent(bio.get());
+    return written(key, [&](BIO *bio) {
+        return PEM_write_bio_PKCS8PrivateKey(bio, key, EVP_aes_256_cbc(), copy.data(), copy.size(), nullptr, nullptr);
+    });
 }
 
 QByteArray CertificateFactory::toPkcs12(const Issued &material, const QByteArray &password, const QList<X509Ptr> &chain,
@@ -205,10 +205,7 @@ QByteArray CertificateFactory::toPkcs12(const Issued &material, const QByteArray
     PKCS12 *p12 = PKCS12_create(password.constData(), friendlyName.isEmpty() ? nullptr : name.data(),
                                 material.key.data(), material.certificate.data(), cas, 0, 0, 0, 0, 0);
     sk_X509_free(cas); // the chain's certificates stay with their owners
-    unsigned char *der = nullptr;
-    const int length = p12 ? i2d_PKCS12(p12, &der) : 0;
-    const QByteArray bytes = length > 0 ? QByteArray(reinterpret_cast<const char *>(der), length) : QByteArray();
-    OPENSSL_free(der);
+    const QByteArray bytes = encoded([&](unsigned char **der) { return p12 ? i2d_PKCS12(p12, der) : 0; });
     PKCS12_free(p12);
     return bytes;
 }

@@ -1,10 +1,12 @@
 #include "privatebus.h"
+#include "testprogram.h"
 
 #include <QDBusConnectionInterface>
 #include <QDBusReply>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QThread>
 
 #include <csignal>
@@ -168,11 +170,6 @@ qint64 PrivateBus::ownerPid(const QString &name) const
     return pid.isValid() ? pid.value() : 0;
 }
 
-QString PrivateBus::trustkeepBinary()
-{
-    return qEnvironmentVariable("TRUSTKEEP_BUILD_DIR") + QStringLiteral("/bin/trustkeep");
-}
-
 bool PrivateBus::start()
 {
     if (!m_dir.isValid()) {
@@ -183,7 +180,18 @@ bool PrivateBus::start()
         m_error = QStringLiteral("TRUSTKEEP_BUILD_DIR is not set (run the test under CTest)");
         return false;
     }
-    if (!writeConfiguration() || !writeActivationFile())
+    const QString policy = QStringLiteral(TRUSTKEEP_SOURCE_DIR "/data/com.tavelo.certman.conf");
+    if (!QFile::exists(policy)) {
+        m_error = QStringLiteral("the shipped bus policy is missing: ") + policy;
+        return false;
+    }
+    const QString configuration = QString::fromLatin1(busConfiguration)
+                                      .arg(m_dir.filePath(QStringLiteral("system_bus_socket")),
+                                           m_dir.filePath(QStringLiteral("services")), policy, m_extraPolicy);
+    const QString activation =
+        QString::fromLatin1(activationFile).arg(QLatin1String(serviceName), TestProgram::trustkeepBinary());
+    if (!writeFile(QStringLiteral("system.conf"), configuration)
+        || !writeFile(QStringLiteral("services/com.tavelo.certman.service"), activation))
         return false;
     // Other local users reach the bus too, as on a device (the socket itself
     // is open to everyone).
@@ -217,38 +225,14 @@ bool PrivateBus::start()
     return true;
 }
 
-bool PrivateBus::writeConfiguration()
+bool PrivateBus::writeFile(const QString &name, const QString &content)
 {
-    const QString policy = QStringLiteral(TRUSTKEEP_SOURCE_DIR "/data/com.tavelo.certman.conf");
-    if (!QFile::exists(policy)) {
-        m_error = QStringLiteral("the shipped bus policy is missing: ") + policy;
+    QFile file(m_dir.filePath(name));
+    if (!QDir(m_dir.path()).mkpath(QFileInfo(name).path()) || !file.open(QIODevice::WriteOnly)) {
+        m_error = QStringLiteral("cannot write ") + file.fileName();
         return false;
     }
-    QFile config(m_dir.filePath(QStringLiteral("system.conf")));
-    if (!config.open(QIODevice::WriteOnly)) {
-        m_error = config.errorString();
-        return false;
-    }
-    config.write(QString::fromLatin1(busConfiguration)
-                     .arg(m_dir.filePath(QStringLiteral("system_bus_socket")),
-                          m_dir.filePath(QStringLiteral("services")), policy, m_extraPolicy)
-                     .toUtf8());
-    return true;
-}
-
-bool PrivateBus::writeActivationFile()
-{
-    if (!QDir(m_dir.path()).mkpath(QStringLiteral("services"))) {
-        m_error = QStringLiteral("cannot create the service folder");
-        return false;
-    }
-    QFile service(m_dir.filePath(QStringLiteral("services/com.tavelo.certman.service")));
-    if (!service.open(QIODevice::WriteOnly)) {
-        m_error = service.errorString();
-        return false;
-    }
-    service.write(QString::fromLatin1(activationFile).arg(QLatin1String(serviceName), trustkeepBinary()).toUtf8());
-    return true;
+    return file.write(content.toUtf8()) == content.toUtf8().size();
 }
 
 // A service the daemon started outlives the daemon (its bus connection just

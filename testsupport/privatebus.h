@@ -56,13 +56,9 @@ public:
     // The process id of the name's owner, or 0.
     qint64 ownerPid(const QString &name) const;
 
-    // The trustkeep binary of the build tree ($TRUSTKEEP_BUILD_DIR/bin/trustkeep).
-    static QString trustkeepBinary();
-
 private:
     bool start();
-    bool writeConfiguration();
-    bool writeActivationFile();
+    bool writeFile(const QString &name, const QString &content); // under the bus's folder
     void stopActivatedService();
 
     QTemporaryDir m_dir;

@@ -25,8 +25,7 @@
 // of the trust database, the log lines of every program, and the preloaded
 // clock and store shims.
 //
-//   ProcessTestHarness h;
-//   QVERIFY2(h.isReady(), qPrintable(h.errorString()));
+//   READY_HARNESS(h);                                      // or READY_HARNESS(h, options)
 //   auto pending = h.service().CheckCertificate(text);     // starts the service
 //   QVERIFY(h.ui().click("CertmanTrust24Button"));
 //   QVERIFY(h.finish(pending));
@@ -112,6 +111,11 @@ public:
     {
         return finish(reply, timeoutMs) && reply.isValid() && reply.value();
     }
+    // The same for a valid reply of false.
+    bool answeredFalse(const QDBusPendingReply<bool> &reply, int timeoutMs = 30000)
+    {
+        return finish(reply, timeoutMs) && reply.isValid() && !reply.value();
+    }
     bool install(const QString &certificate, const QStringList &domains)
     {
         return succeeded(service().InstallCertificateToDomains(certificate, domains));
@@ -188,5 +192,10 @@ private:
     QElapsedTimer m_lastAnswer;
     int m_logMark = 0;
 };
+
+// Declares a harness and fails the test when its device or bus did not come up.
+#define READY_HARNESS(name, ...)            \
+    ProcessTestHarness name{ __VA_ARGS__ }; \
+    QVERIFY2(name.isReady(), qPrintable(name.errorString()))
 
 #endif

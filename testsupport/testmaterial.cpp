@@ -68,19 +68,37 @@ QString keyIdOf(X509 *certificate)
     return QString::fromLatin1(text);
 }
 
-bool domainHolds(const QString &domain, const QString &keyId)
+QByteArray heldDer(const QString &domain, const QString &keyId)
 {
     bastra_key_id id;
-    if (bastra_certman_str_to_key_id(keyId.toLatin1().constData(), &id) != 0)
-        return false;
     bastra_domain handle = nullptr;
-    if (bastra_certman_open_domain(domain.toLatin1().constData(), BASTRA_DOMAIN_PRIVATE, &handle) != 0)
-        return false;
-    X509 *found = nullptr;
-    const int loaded = bastra_certman_load_cert(handle, &id, &found);
+    if (bastra_certman_str_to_key_id(keyId.toLatin1().constData(), &id) != 0
+        || bastra_certman_open_domain(domain.toLatin1().constData(), BASTRA_DOMAIN_PRIVATE, &handle) != 0)
+        return QByteArray();
+    X509 *held = nullptr;
+    const int loaded = bastra_certman_load_cert(handle, &id, &held);
     bastra_certman_close_domain(handle);
-    X509_free(found);
-    return loaded == 0;
+    const QByteArray der = loaded == 0 && held ? CertificateFactory::toDer(held) : QByteArray();
+    X509_free(held);
+    return der;
+}
+
+bool domainHolds(const QString &domain, const QString &keyId)
+{
+    return !heldDer(domain, keyId).isEmpty();
+}
+
+QStringList domainsHolding(const QString &keyId)
+{
+    QStringList domains;
+    for (const char *purpose : { "ssl", "wifi", "smime", "codesign" }) {
+        for (const char *suffix : { "-ca", "-user" }) {
+            const QString domain = QLatin1String(purpose) + QLatin1String(suffix);
+            if (domainHolds(domain, keyId))
+                domains << domain;
+        }
+    }
+    return domains;
 }
 
 bool addToDomain(const QString &domain, X509 *certificate)
@@ -104,6 +122,16 @@ QByteArray decrypt(const QString &reply, const QString &token)
     const QByteArray result(reinterpret_cast<const char *>(clear), int(length));
     bastra_crypto_free(clear);
     return result;
+}
+
+bool keyOpensWith(const QString &keyId, const QString &password)
+{
+    bastra_key_id id;
+    EVP_PKEY *key = nullptr;
+    const bool opened = bastra_certman_str_to_key_id(keyId.toLatin1().constData(), &id) == 0
+        && bastra_certman_retrieve_key(&id, &key, password.toUtf8().constData()) == 0;
+    EVP_PKEY_free(key);
+    return opened;
 }
 
 } // namespace StoreProbe

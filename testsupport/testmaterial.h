@@ -43,10 +43,16 @@ struct ServerCertificate {
 namespace StoreProbe {
 QString keyIdOf(X509 *certificate);
 bool domainHolds(const QString &domain, const QString &keyId);
+// The DER image a private domain holds under that key id; empty when none.
+QByteArray heldDer(const QString &domain, const QString &keyId);
+// The private domains of the four purposes ("ssl-ca", "ssl-user", "wifi-ca"...) that hold it.
+QStringList domainsHolding(const QString &keyId);
 bool addToDomain(const QString &domain, X509 *certificate);
 // What a holder of the token reads from an encrypted reply; empty when it
 // cannot be decrypted.
 QByteArray decrypt(const QString &reply, const QString &token);
+// Whether the store's key of that id opens with the password.
+bool keyOpensWith(const QString &keyId, const QString &password);
 } // namespace StoreProbe
 
 #endif

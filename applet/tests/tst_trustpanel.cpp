@@ -1,5 +1,6 @@
 #include "appletdevice.h"
 #include "stderrcapture.h"
+#include "testmaterial.h"
 #include "widgettesting.h"
 
 #include <certificatedetailsdialog.h>
@@ -9,7 +10,6 @@
 #include <certificateslistwidget.h>
 #include <trustpanel.h>
 
-#include <bastra_certman.h>
 #include <certificatedetailswidget.h>
 #include <certificatefile.h>
 #include <certificatefilemodel.h>
@@ -201,9 +201,7 @@ private slots:
         while (files.hasNext()) {
             const QString path = files.next();
             QFile file(path);
-            if (!QRegularExpression(QStringLiteral("/(applet|common|service|installer)/[a-z_]+\\.cpp$"))
-                     .match(path)
-                     .hasMatch()
+            if (!path.contains(QRegularExpression("/(applet|common|service|installer)/[a-z_]+\\.cpp$"))
                 || !file.open(QIODevice::ReadOnly))
                 continue;
             for (auto m = idPattern.globalMatch(QString::fromUtf8(file.readAll())); m.hasNext();)
@@ -250,8 +248,7 @@ private slots:
         QModelIndex index = applet.row(chosen);
         // A certificate of a file, not in the store, as the install page shows it.
         CertificateFile file(device.importFile());
-        QStandardItemModel files;
-        files.appendRow(new QStandardItem);
+        QStandardItemModel files(1, 1);
         files.setData(files.index(0, 0), QVariant::fromValue(&file), CertificateFileModel::FileRole);
         CertificateInstallDialog filePage;
         QVERIFY(filePage.certificateFileSelected(files.index(0, 0)));
@@ -314,10 +311,8 @@ private slots:
             PagePtr list(panel.constructStylableWidget(0));
         });
         window.reset(new ZelvoApplicationWindow);
-        QVERIFY2(QRegularExpression(
-                     QStringLiteral("^trustpanel\\(\\d+\\): ERROR constructStylableWidget: no active window\\n"))
-                     .match(log)
-                     .hasMatch(),
+        QVERIFY2(log.contains(
+                     QRegularExpression("^trustpanel\\(\\d+\\): ERROR constructStylableWidget: no active window\n")),
                  qPrintable(log));
         QVERIFY2(log.contains(QLatin1String("ERROR mainWidgetExited: no active window\n")), qPrintable(log));
     }
@@ -353,16 +348,14 @@ private slots:
         QCOMPARE(requests.last(), 1);
         QCOMPARE(nameAt(panel.settingsSelectionIndexes().value(0)), chain.last());
 
-        const QList<int> stackAfterBack = { 2, 1, 0 };
-        const QList<unsigned> depthAfterBack = { 1, 0, 0 };
-        const QList<int> pageAfterBack = { 6, 5, 0 };
-        const QStringList currentAfterBack = { chain.at(1), chain.at(0), chain.at(0) };
+        // After each back: stack size, next depth, page shown, certificate chosen.
+        const QList<QList<int>> afterBack = { { 2, 1, 6, 1 }, { 1, 0, 5, 0 }, { 0, 0, 0, 0 } };
         for (int i = 0; i < 3; ++i) {
             QVERIFY(applet.pages.at(2 - i)->back());
-            QCOMPARE(panel.selectionStackIndexes().size(), stackAfterBack.at(i));
-            QCOMPARE(panel.nextDetailsLevel(), depthAfterBack.at(i));
-            QCOMPARE(panel.currentPageId(), pageAfterBack.at(i));
-            QCOMPARE(nameAt(panel.selectedIndex()), currentAfterBack.at(i));
+            QCOMPARE(panel.selectionStackIndexes().size(), afterBack[i][0]);
+            QCOMPARE(int(panel.nextDetailsLevel()), afterBack[i][1]);
+            QCOMPARE(panel.currentPageId(), afterBack[i][2]);
+            QCOMPARE(nameAt(panel.selectedIndex()), chain.at(afterBack[i][3]));
         }
         panel.popSelection();
         QCOMPARE(panel.nextDetailsLevel(), 0u);
@@ -646,10 +639,9 @@ private slots:
         panel.saveSelection(QModelIndexList({ rows.index(0, 0) }));
         const QString log = logOf([&] { panel.settingsChanged({ QStringLiteral("ssl") }, -1); });
         QVERIFY2(
-            QRegularExpression("^trustpanel\\(\\d+\\): ERROR settingsChanged: could not serialize the certificate$",
-                               QRegularExpression::MultilineOption)
-                .match(log)
-                .hasMatch(),
+            log.contains(QRegularExpression("^trustpanel\\(\\d+\\): ERROR settingsChanged: could not serialize the "
+                                            "certificate$",
+                                            QRegularExpression::MultilineOption)),
             qPrintable(log));
         QVERIFY(empty.purposes.isEmpty() && !empty.stored);
     }
@@ -677,11 +669,7 @@ private slots:
         QVERIFY(move());
         QCOMPARE(typed.answered(), 2);
         QCOMPARE(item.authPreference, 2);
-        bastra_key_id id;
-        EVP_PKEY *key = nullptr;
-        QVERIFY(bastra_certman_str_to_key_id(item.keyId.toLatin1().constData(), &id) == 0
-                && bastra_certman_retrieve_key(&id, &key, "chosen") == 0);
-        EVP_PKEY_free(key);
+        QVERIFY(StoreProbe::keyOpensWith(item.keyId, "chosen"));
     }
 };
 

@@ -7,8 +7,6 @@
 #include "appletdevice.h"
 #include "testmaterial.h"
 
-#include <bastra_certman.h>
-
 #include <QDeadlineTimer>
 #include <QJsonArray>
 #include <QtTest>
@@ -31,16 +29,6 @@ class TestTrustPanelHost : public QObject
     QStringList domainHolds(const QString &domain)
     {
         return QDir(h.root().privateDomainFolder(domain)).entryList(QDir::Files, QDir::Name);
-    }
-
-    bool keyOpensWith(const QString &keyId, const char *password)
-    {
-        bastra_key_id id;
-        EVP_PKEY *key = nullptr;
-        const bool opened = bastra_certman_str_to_key_id(keyId.toLatin1().constData(), &id) == 0
-            && bastra_certman_retrieve_key(&id, &key, password) == 0;
-        EVP_PKEY_free(key);
-        return opened;
     }
 
     // Log lines of the applet that match the pattern.
@@ -220,19 +208,15 @@ private slots:
         const QStringList plain = domainHolds(QStringLiteral("wifi-user"));
         QCOMPARE(plain.size(), 1);
         QVERIFY2(openSettingsOf(AppletDevice::plainName), qPrintable(ui().lastError()));
-        QVERIFY(ui().click(QStringLiteral("purpose_ssl")));
-        QVERIFY(ui().back());
-        QVERIFY2(ui().waitFor(QStringLiteral("plixPage5"), 30000), qPrintable(output()));
+        QVERIFY2(ui().click("purpose_ssl") && ui().back() && reach("plixPage5"), qPrintable(output()));
         QVERIFY2(domainHolds(QStringLiteral("ssl-user")).contains(plain.first()), qPrintable(output()));
         QCOMPARE(domainHolds(QStringLiteral("wifi-user")), plain);
 
         // Without any purpose it leaves every domain, and the details page
         // returns to the list once the settings page is gone.
-        QVERIFY(ui().click(QStringLiteral("certificateSettings"))
-                && ui().waitFor(QStringLiteral("certificateSettingsPage")));
-        QVERIFY(ui().click(QStringLiteral("purpose_ssl")) && ui().click(QStringLiteral("purpose_wifi")));
-        QVERIFY(ui().back());
-        QVERIFY2(ui().waitFor(QStringLiteral("plixPage0"), 30000), qPrintable(output()));
+        QVERIFY(ui().click("certificateSettings") && ui().waitFor("certificateSettingsPage")
+                && ui().click("purpose_ssl") && ui().click("purpose_wifi"));
+        QVERIFY2(ui().back() && reach("plixPage0"), qPrintable(output()));
         QVERIFY(domainHolds(QStringLiteral("wifi-user")).isEmpty());
         QVERIFY(!domainHolds(QStringLiteral("ssl-user")).contains(plain.first()));
         QVERIFY(!ZelvoAutomationClient::hasWidget(ui().widgets(), QStringLiteral("plixPage5")));
@@ -242,16 +226,14 @@ private slots:
     {
         QCOMPARE(h.database().keyRow(keyHolderId).preference, 0);
         // A key without a password of its own: the service says no.
-        QVERIFY(ui().clickText(QString::fromUtf8(AppletDevice::keyHolderName))
-                && ui().waitFor(QStringLiteral("plixPage5")));
-        QVERIFY(ui().click(QStringLiteral("changePassword")));
+        QVERIFY(ui().clickText(AppletDevice::keyHolderName) && ui().waitFor("plixPage5")
+                && ui().click("changePassword"));
         QTRY_COMPARE(logged(QStringLiteral("changePassword: changing password failed")), 1);
         QVERIFY(ui().back() && ui().waitFor(QStringLiteral("plixPage0")));
 
         QVERIFY2(openSettingsOf(AppletDevice::keyHolderName), qPrintable(ui().lastError()));
         QVERIFY2(choosePreference(QStringLiteral("Ask for confirmation")), qPrintable(ui().lastError()));
-        QVERIFY(ui().back());
-        QVERIFY2(ui().waitFor(QStringLiteral("plixPage5"), 30000), qPrintable(output()));
+        QVERIFY2(ui().back() && reach("plixPage5"), qPrintable(output()));
         QCOMPARE(h.database().keyRow(keyHolderId).preference, 1);
         QCOMPARE(domainHolds(QStringLiteral("ssl-user")), QStringList(keyHolderId));
     }
@@ -262,21 +244,21 @@ private slots:
     {
         QVERIFY2(openSettingsOf(AppletDevice::keyHolderName), qPrintable(ui().lastError()));
         QVERIFY2(choosePreference(QStringLiteral("Ask for password")), qPrintable(ui().lastError()));
-        QVERIFY(ui().back());
-        QVERIFY2(answerInService({ { "newPasswordField", "first" }, { "confirmPasswordField", "first" } }),
+        QVERIFY2(ui().back()
+                     && answerInService({ { "newPasswordField", "first" }, { "confirmPasswordField", "first" } }),
                  qPrintable(output()));
-        QVERIFY2(ui().waitFor(QStringLiteral("plixPage5"), 30000), qPrintable(output()));
+        QVERIFY2(reach("plixPage5"), qPrintable(output()));
         QCOMPARE(h.database().keyRow(keyHolderId).preference, 2);
-        QVERIFY(keyOpensWith(keyHolderId, "first"));
+        QVERIFY(StoreProbe::keyOpensWith(keyHolderId, "first"));
 
         QVERIFY2(ui().click(QStringLiteral("changePassword")), qPrintable(ui().lastError()));
         QVERIFY2(answerInService({ { "currentPasswordField", "first" },
                                    { "newPasswordField", "second" },
                                    { "confirmPasswordField", "second" } }),
                  qPrintable(output()));
-        QVERIFY2(ui().waitFor(QStringLiteral("plixPage5"), 30000), qPrintable(output()));
-        QTRY_VERIFY(keyOpensWith(keyHolderId, "second"));
-        QVERIFY(!keyOpensWith(keyHolderId, "first"));
+        QVERIFY2(reach("plixPage5"), qPrintable(output()));
+        QTRY_VERIFY(StoreProbe::keyOpensWith(keyHolderId, "second"));
+        QVERIFY(!StoreProbe::keyOpensWith(keyHolderId, "first"));
     }
 
     // Deleting the certificate of a details page opened from another one
@@ -284,17 +266,14 @@ private slots:
     void deletionFromNestedDetails()
     {
         QCOMPARE(domainHolds(QStringLiteral("ssl-ca")).size(), 1);
-        QVERIFY(ui().clickText(QString::fromUtf8(AppletDevice::keyHolderName)));
-        QVERIFY(ui().waitFor(QStringLiteral("plixPage5")));
-        QVERIFY(ui().clickText(QString::fromUtf8(AppletDevice::intermediateName)));
-        QVERIFY2(ui().waitFor(QStringLiteral("plixPage6")), qPrintable(ui().lastError()));
-        QVERIFY2(ui().click(QStringLiteral("deleteCertificate")), qPrintable(ui().lastError()));
-        QVERIFY2(ui().answer(QStringLiteral("No")), qPrintable(ui().lastError()));
+        QVERIFY2(ui().clickText(AppletDevice::keyHolderName) && reach("plixPage5")
+                     && ui().clickText(AppletDevice::intermediateName) && reach("plixPage6")
+                     && ui().click("deleteCertificate") && ui().answer("No"),
+                 qPrintable(ui().lastError()));
         QVERIFY(ui().waitFor(QStringLiteral("plixPage6")));
         QCOMPARE(domainHolds(QStringLiteral("ssl-ca")).size(), 1);
-        QVERIFY(ui().click(QStringLiteral("deleteCertificate")));
-        QVERIFY2(ui().answer(QStringLiteral("Yes")), qPrintable(ui().lastError()));
-        QVERIFY2(ui().waitFor(QStringLiteral("plixPage0"), 30000), qPrintable(output()));
+        QVERIFY2(ui().click("deleteCertificate") && ui().answer("Yes"), qPrintable(ui().lastError()));
+        QVERIFY2(reach("plixPage0"), qPrintable(output()));
         QVERIFY2(domainHolds(QStringLiteral("ssl-ca")).isEmpty(), qPrintable(output()));
         QVERIFY(!ZelvoAutomationClient::hasWidget(ui().widgets(), QStringLiteral("plixPage6")));
         QVERIFY(domainHolds(QStringLiteral("ssl-user")).contains(keyHolderId));

@@ -5,8 +5,6 @@
 #include "processtestharness.h"
 #include "testmaterial.h"
 
-#include <bastra_certman.h>
-
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -48,15 +46,7 @@ QByteArray pem(const QList<Issued> &certificates, bool withKeys = false)
 
 QStringList domainsHolding(X509 *cert)
 {
-    QStringList domains;
-    for (const char *prefix : { "ssl", "wifi", "smime", "codesign" }) {
-        for (const char *suffix : { "-ca", "-user" }) {
-            const QString domain = QLatin1String(prefix) + QLatin1String(suffix);
-            if (StoreProbe::domainHolds(domain, StoreProbe::keyIdOf(cert)))
-                domains << domain;
-        }
-    }
-    return domains;
+    return StoreProbe::domainsHolding(StoreProbe::keyIdOf(cert));
 }
 
 // One run of trustkeep in installer mode, driven through its automation
@@ -114,28 +104,20 @@ private:
     static void choosePurposes(Run &run, const QStringList &wanted)
     {
         QVERIFY(run.ui().waitFor(QStringLiteral("certificateSettingsWidget"), 10000));
-        for (const char *purpose : { "ssl", "wifi", "smime", "codesign" }) {
-            const QString name = QStringLiteral("purpose_") + QLatin1String(purpose);
-            const bool on = run.h.widget(name).value(QStringLiteral("checked")).toBool();
-            if (on != wanted.contains(QLatin1String(purpose)))
-                QVERIFY(run.ui().click(name));
-        }
-        QVERIFY(QTest::qWaitFor(
-            [&]() {
-                for (const char *purpose : { "ssl", "wifi", "smime", "codesign" }) {
-                    const bool on = run.h.widget(QStringLiteral("purpose_") + QLatin1String(purpose))
-                                        .value(QStringLiteral("checked"))
-                                        .toBool();
-                    if (on != wanted.contains(QLatin1String(purpose)))
-                        return false;
-                }
-                return true;
-            },
-            10000));
+        // The switches that are not as wanted.
+        const auto differing = [&] {
+            QStringList names;
+            for (const char *purpose : { "ssl", "wifi", "smime", "codesign" }) {
+                const QString name = QStringLiteral("purpose_") + QLatin1String(purpose);
+                if (run.h.widget(name).value(QStringLiteral("checked")).toBool() != wanted.contains(purpose))
+                    names << name;
+            }
+            return names;
+        };
+        for (const QString &name : differing())
+            QVERIFY(run.ui().click(name));
+        QVERIFY(QTest::qWaitFor([&] { return differing().isEmpty(); }, 10000));
     }
-
-    // Waits for a screening question and returns its entry.
-    static QJsonObject question(Run &run, const QString &objectName) { return run.waitForWidget(objectName); }
 
 private slots:
     void initTestCase() { QVERIFY2(QFile::exists(TestProgram::trustkeepBinary()), "trustkeep is not built"); }
@@ -254,7 +236,7 @@ private slots:
 
         QVERIFY(run.start());
         pickAndInstall(run, { 0 });
-        QVERIFY(!question(run, QStringLiteral("certificateExpiredDialog")).isEmpty());
+        QVERIFY(!run.waitForWidget(QStringLiteral("certificateExpiredDialog")).isEmpty());
         QVERIFY(run.ui().answer(QStringLiteral("No")));
         QCOMPARE(run.exitStatus(), 0);
         QCOMPARE(domainsHolding(old.certificate.data()), QStringList());
@@ -352,10 +334,7 @@ private slots:
         // leads to must take taps of its own.
         QVERIFY(run.ui().click(QStringLiteral("zelvoBackButton")));
 
-        QVERIFY(run.ui().waitFor(QStringLiteral("newPasswordField"), 10000));
-        QVERIFY(run.ui().type(QStringLiteral("newPasswordField"), QStringLiteral("first secret")));
-        QVERIFY(run.ui().type(QStringLiteral("confirmPasswordField"), QStringLiteral("first secret")));
-        QVERIFY(run.ui().click(QStringLiteral("acceptButton")));
+        QVERIFY(run.h.chooseNewPassword(QStringLiteral("first secret")));
         QVERIFY(QTest::qWaitFor([&]() { return run.keyCount() == 1; }, 10000));
         QVERIFY(run.ui().waitFor(QStringLiteral("newPasswordField"), 10000));
         QVERIFY(run.ui().click(QStringLiteral("cancelButton")));
@@ -370,11 +349,7 @@ private slots:
         QCOMPARE(row.preference, 2);
         QVERIFY(row.der.isEmpty());
         QCOMPARE(row.domains, QStringLiteral("wifi-user"));
-        bastra_key_id id;
-        QCOMPARE(bastra_certman_str_to_key_id(storedId.toLatin1().constData(), &id), 0);
-        EVP_PKEY *key = nullptr;
-        QCOMPARE(bastra_certman_retrieve_key(&id, &key, "first secret"), 0);
-        EVP_PKEY_free(key);
+        QVERIFY(StoreProbe::keyOpensWith(storedId, "first secret"));
 
         QCOMPARE(domainsHolding(alpha.certificate.data()), QStringList());
         QCOMPARE(domainsHolding(beta.certificate.data()), QStringList());

@@ -69,8 +69,7 @@ private slots:
         QFETCH(bool, serviceRefuses);
         if (!ProcessTestHarness::otherUserAvailable())
             QSKIP("needs root and setpriv to act as another user");
-        ProcessTestHarness h(withPolicy(policy));
-        QVERIFY2(h.isReady(), qPrintable(h.errorString()));
+        READY_HARNESS(h, withPolicy(policy));
         const KeyMaterial ca = KeyMaterial::make(QStringLiteral("Trusted Root CA"), true);
         const KeyMaterial user = KeyMaterial::make(QStringLiteral("owner.test"));
         const KeyMaterial rogue = KeyMaterial::make(QStringLiteral("Rogue Root CA"), true);
@@ -125,8 +124,7 @@ private slots:
     {
         if (!ProcessTestHarness::otherUserAvailable())
             QSKIP("needs root and setpriv to act as another user");
-        ProcessTestHarness h(withPolicy(QString::fromLatin1(openPolicy)));
-        QVERIFY2(h.isReady(), qPrintable(h.errorString()));
+        READY_HARNESS(h, withPolicy(QString::fromLatin1(openPolicy)));
         const QByteArray home = QFile::encodeName(h.root().home());
 
         QCOMPARE(::chown(home.constData(), ProcessTestHarness::nobody, ProcessTestHarness::nobody), 0);

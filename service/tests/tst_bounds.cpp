@@ -35,8 +35,7 @@ private slots:
     {
         const int waitingCap = 16;
         const int callCount = 40;
-        ProcessTestHarness h;
-        QVERIFY2(h.isReady(), qPrintable(h.errorString()));
+        READY_HARNESS(h);
         h.service().LoadCertificatesFromDomains({}).waitForFinished();
         h.markLog();
 
@@ -94,8 +93,7 @@ private slots:
     {
         QFETCH(QString, method);
         QFETCH(QStringList, domains);
-        ProcessTestHarness h;
-        QVERIFY2(h.isReady(), qPrintable(h.errorString()));
+        READY_HARNESS(h);
         const KeyMaterial ca = KeyMaterial::make(QStringLiteral("Listed CA"), true);
         QVERIFY(!ca.isNull());
         QVERIFY(StoreProbe::addToDomain(QStringLiteral("ssl-ca"), ca.certificate()));
@@ -110,8 +108,7 @@ private slots:
                 ? h.service().InstallCertificateToDomains(KeyMaterial::make(QStringLiteral("Flood CA"), true).derText(),
                                                           domains)
                 : h.service().DeleteCertificateFromDomains(ca.keyId, domains);
-            QVERIFY(h.finish(done) && done.isValid());
-            QVERIFY(!done.value());
+            QVERIFY(h.answeredFalse(done));
         }
         QVERIFY(h.waitForLog(method + QStringLiteral(": too many domains (%1, at most 64)").arg(domains.size())));
         QCOMPARE(QDir(h.root().resolve(QStringLiteral("/home/user/.bastra-certs")))
@@ -122,8 +119,7 @@ private slots:
 
     void repeatedDomainsAreHandledOnce()
     {
-        ProcessTestHarness h;
-        QVERIFY2(h.isReady(), qPrintable(h.errorString()));
+        READY_HARNESS(h);
         const KeyMaterial user = KeyMaterial::make(QStringLiteral("twice.test"));
         QVERIFY(!user.isNull());
         h.markLog();
@@ -143,8 +139,7 @@ private slots:
     // than the bus passes on; the reply stops short of that instead.
     void listingReplyStaysBelowTheBusLimit()
     {
-        ProcessTestHarness h;
-        QVERIFY2(h.isReady(), qPrintable(h.errorString()));
+        READY_HARNESS(h);
         const QString insert = QStringLiteral("INSERT INTO certificates (subject_cn, installed, trust_type, der_dump) "
                                               "VALUES ('big', 1, 1, ?)");
         for (int i = 0; i < 40; ++i) {

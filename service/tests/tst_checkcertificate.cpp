@@ -105,8 +105,7 @@ private slots:
     // a new certificate trusts it up to its own end, elsewhere for good.
     void answersAreStoredInTheRecordOfTheQuestion()
     {
-        ProcessTestHarness h;
-        QVERIFY2(h.isReady(), qPrintable(h.errorString()));
+        READY_HARNESS(h);
         Check check{ h };
         const QDateTime now = wholeSecond(QDateTime::currentDateTimeUtc());
         const QDateTime tomorrow = now.toLocalTime().addDays(1);
@@ -172,8 +171,7 @@ private slots:
     // Over the night the clocks go forward a day is 23 hours.
     void aDayEndsAtTheSameClockTimeAcrossSummerTime()
     {
-        ProcessTestHarness h;
-        QVERIFY2(h.isReady(), qPrintable(h.errorString()));
+        READY_HARNESS(h);
         Check check{ h };
         h.setEnvironment(QStringLiteral("TZ"), QStringLiteral("CET-1CEST,M3.5.0,M10.5.0/3"));
         // Noon of the Saturday before summer time begins.
@@ -189,8 +187,7 @@ private slots:
     // of the highest id, and both certificates open their own details.
     void changedPageComparesWithTheNewestRecord()
     {
-        ProcessTestHarness h;
-        QVERIFY2(h.isReady(), qPrintable(h.errorString()));
+        READY_HARNESS(h);
         Check check{ h };
         const QString name = QStringLiteral("shop.example.test");
         const ServerCertificate first = ServerCertificate::make(name);
@@ -240,8 +237,7 @@ private slots:
         QFETCH(QString, page);
         QFETCH(QString, statement);
         QFETCH(QString, question);
-        ProcessTestHarness h;
-        QVERIFY2(h.isReady(), qPrintable(h.errorString()));
+        READY_HARNESS(h);
         Check check{ h };
         const QString name = QStringLiteral("asked.example.test");
         const ServerCertificate presented = ServerCertificate::make(name, page == expiredPage ? -1 : 365);
@@ -275,8 +271,7 @@ private slots:
     // while a question waits, and quietly.
     void certificatesItCannotTakeAreRefusedWithoutAPage()
     {
-        ProcessTestHarness h;
-        QVERIFY2(h.isReady(), qPrintable(h.errorString()));
+        READY_HARNESS(h);
         Check check{ h };
         const ServerCertificate server = ServerCertificate::make(QStringLiteral("input.example.test"));
         const QByteArray unreadableKey = withUnknownKeyAlgorithm(server.der);
@@ -303,8 +298,7 @@ private slots:
     // without a common name is kept under the empty name.
     void namesAreLookedUpAsTheyAre()
     {
-        ProcessTestHarness h;
-        QVERIFY2(h.isReady(), qPrintable(h.errorString()));
+        READY_HARNESS(h);
         Check check{ h };
         const ServerCertificate other = ServerCertificate::make(QStringLiteral("other.example.test"));
         for (const char *name : { "other.example.test", "100%", "a_c" })
@@ -338,8 +332,7 @@ private slots:
     // to its question is not claimed.
     void recordsItCannotUseAreReported()
     {
-        ProcessTestHarness h;
-        QVERIFY2(h.isReady(), qPrintable(h.errorString()));
+        READY_HARNESS(h);
         Check check{ h };
         const QString broken = QStringLiteral("broken.example.test");
         QVERIFY(check.seed(broken, 1, QVariant(), ServerCertificate::make(broken).der) > 0);

@@ -51,8 +51,7 @@ private slots:
     {
         QFETCH(QString, programName);
         QFETCH(QStringList, arguments);
-        ProcessTestHarness h;
-        QVERIFY2(h.isReady(), qPrintable(h.errorString()));
+        READY_HARNESS(h);
         TestProgram trustkeep(h.environment());
         if (programName.isEmpty())
             trustkeep.start(arguments);

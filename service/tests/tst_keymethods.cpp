@@ -40,8 +40,7 @@ class TestKeyMethods : public QObject
 private slots:
     void retrievalFollowsThePreference()
     {
-        ProcessTestHarness h;
-        QVERIFY2(h.isReady(), qPrintable(h.errorString()));
+        READY_HARNESS(h);
         const KeyMaterial silent = KeyMaterial::make(QStringLiteral("silent.test"));
         const KeyMaterial notify = KeyMaterial::make(QStringLiteral("notify.test"));
         const KeyMaterial guarded = KeyMaterial::make(QStringLiteral("guarded.test"));
@@ -95,8 +94,7 @@ private slots:
     // moves between the database and the store; a cancel changes nothing.
     void preferenceMovesBetweenDatabaseAndStore()
     {
-        ProcessTestHarness h;
-        QVERIFY2(h.isReady(), qPrintable(h.errorString()));
+        READY_HARNESS(h);
         const KeyMaterial material = KeyMaterial::make(QStringLiteral("moving.test"));
         QVERIFY(!material.isNull());
         QVERIFY(install(h, material, 1, { "ssl-user" }));
@@ -107,8 +105,7 @@ private slots:
         QDBusPendingReply<bool> cancelled =
             h.service().InstallCertificateToDomains(material.itemText(5), { "ssl-user" });
         QVERIFY(h.tap(QStringLiteral("cancelButton")));
-        QVERIFY(h.finish(cancelled));
-        QVERIFY(!cancelled.value());
+        QVERIFY(h.answeredFalse(cancelled));
         QCOMPARE(h.database().keyRow(material.keyId).der, material.privateDer());
 
         // 0 -> 2: a new password, and the image leaves the database.
@@ -120,8 +117,7 @@ private slots:
         // 2 -> 0: the current password once, and the image is back.
         QDBusPendingReply<bool> back = h.service().InstallCertificateToDomains(material.itemText(0), { "ssl-user" });
         QVERIFY(h.enterPassword(QStringLiteral("pw-one")));
-        QVERIFY(h.finish(back));
-        QVERIFY(back.value());
+        QVERIFY(h.succeeded(back));
         row = h.database().keyRow(material.keyId);
         QCOMPARE(row.preference, 0);
         QCOMPARE(row.der, material.privateDer());
@@ -129,8 +125,7 @@ private slots:
 
     void recordFollowsTheDomains()
     {
-        ProcessTestHarness h;
-        QVERIFY2(h.isReady(), qPrintable(h.errorString()));
+        READY_HARNESS(h);
         const KeyMaterial material = KeyMaterial::make(QStringLiteral("domains.test"));
         QVERIFY(!material.isNull());
         QVERIFY(install(h, material, 0, { "ssl-user", "wifi-user" }));
@@ -150,8 +145,7 @@ private slots:
     // that); the search stops there and only the named token reads it.
     void searchFindsTheCertificateInTheWifiUserDomain()
     {
-        ProcessTestHarness h;
-        QVERIFY2(h.isReady(), qPrintable(h.errorString()));
+        READY_HARNESS(h);
         const KeyMaterial material = KeyMaterial::make(QStringLiteral("wifi.test"));
         const KeyMaterial neighbour = KeyMaterial::make(QStringLiteral("neighbour.test"));
         QVERIFY(!material.isNull() && !neighbour.isNull());
@@ -175,8 +169,7 @@ private slots:
     // gets an empty reply.
     void failuresLookLikeKeysUnlessTheTokenIsRefused()
     {
-        ProcessTestHarness h;
-        QVERIFY2(h.isReady(), qPrintable(h.errorString()));
+        READY_HARNESS(h);
         const KeyMaterial plain = KeyMaterial::make(QStringLiteral("plain.test"));
         const KeyMaterial absent = KeyMaterial::make(QStringLiteral("absent.test"));
         QVERIFY(!plain.isNull() && !absent.isNull());
@@ -217,8 +210,7 @@ private slots:
 
     void changePasswordAsksUntilTheCurrentOneIsRight()
     {
-        ProcessTestHarness h;
-        QVERIFY2(h.isReady(), qPrintable(h.errorString()));
+        READY_HARNESS(h);
         const KeyMaterial material = KeyMaterial::make(QStringLiteral("change.test"));
         const KeyMaterial inDatabase = KeyMaterial::make(QStringLiteral("indb.test"));
         QVERIFY(!material.isNull() && !inDatabase.isNull());
@@ -235,8 +227,7 @@ private slots:
 
         QDBusPendingReply<bool> cancelled = h.service().ChangePrivateKeyPassword(material.keyId);
         QVERIFY(h.tap(QStringLiteral("cancelButton")));
-        QVERIFY(h.finish(cancelled));
-        QVERIFY(!cancelled.value());
+        QVERIFY(h.answeredFalse(cancelled));
 
         QDBusPendingReply<bool> pending = h.service().ChangePrivateKeyPassword(material.keyId);
         QVERIFY(h.type(QStringLiteral("currentPasswordField"), QStringLiteral("wrong")));
@@ -245,8 +236,7 @@ private slots:
         QVERIFY(!pending.isFinished());
         QVERIFY(h.type(QStringLiteral("currentPasswordField"), QStringLiteral("old")));
         QVERIFY(h.chooseNewPassword(QStringLiteral("new")));
-        QVERIFY(h.finish(pending));
-        QVERIFY(pending.value());
+        QVERIFY(h.succeeded(pending));
 
         // The old password no longer opens the key; the new one does.
         QDBusPendingReply<QString> fetch = h.service().GetPrivateKey(material.keyId, wifiToken);
@@ -260,8 +250,7 @@ private slots:
     // the banner shows, the call fails, and no domain got the certificate.
     void storingFailureShowsTheBannerAndChangesNothing()
     {
-        ProcessTestHarness h;
-        QVERIFY2(h.isReady(), qPrintable(h.errorString()));
+        READY_HARNESS(h);
         QVERIFY(CertificateFactory::writeFile(h.root().keyFolder(), "in the way"));
         const KeyMaterial material = KeyMaterial::make(QStringLiteral("unstorable.test"));
         QVERIFY(!material.isNull());
@@ -269,8 +258,7 @@ private slots:
         QDBusPendingReply<bool> pending = h.service().InstallCertificateToDomains(material.itemText(2), { "ssl-user" });
         QVERIFY(h.chooseNewPassword(QStringLiteral("pw")));
         QVERIFY(h.ui().waitForText(QStringLiteral("Storing key failed"), 15000));
-        QVERIFY(h.finish(pending));
-        QVERIFY(!pending.value());
+        QVERIFY(h.answeredFalse(pending));
         QVERIFY(h.waitForLog(QStringLiteral("ERROR _createPasswordAndStore: storing key failed (")));
         QVERIFY(!h.database().keyRow(material.keyId).exists);
         QVERIFY(!StoreProbe::domainHolds(QStringLiteral("ssl-user"), material.keyId));
