@@ -17,6 +17,7 @@ build=${1:?usage: demo.sh BUILD_DIR}
 build=$(cd "$build" && pwd)
 here=$(cd "$(dirname "$0")/.." && pwd)
 source "$here/scripts/demo-lib.sh"
+source "$here/scripts/private-bus.sh"
 
 rm -rf "$device" "$shots" "$material" "$uidir"
 mkdir -p "$home/private" "$shots" "$material" "$uidir"
@@ -30,35 +31,14 @@ mkdir -p "$home/private" "$shots" "$material" "$uidir"
 bus="$build/demo-bus"
 rm -rf "$bus"
 mkdir -p "$bus/services"
-cat > "$bus/system.conf" <<CONF
-<busconfig>
-  <type>system</type>
-  <listen>unix:path=$bus/socket</listen>
-  <auth>EXTERNAL</auth>
-  <servicedir>$bus/services</servicedir>
-  <policy context="default">
-    <allow user="*"/>
-    <deny own="*"/>
-    <deny send_type="method_call"/>
-    <allow send_type="signal"/>
-    <allow send_requested_reply="true" send_type="method_return"/>
-    <allow send_requested_reply="true" send_type="error"/>
-    <allow receive_type="method_call"/>
-    <allow receive_type="method_return"/>
-    <allow receive_type="error"/>
-    <allow receive_type="signal"/>
-    <allow send_destination="org.freedesktop.DBus" send_interface="org.freedesktop.DBus"/>
-    <allow send_destination="org.freedesktop.DBus" send_interface="org.freedesktop.DBus.Introspectable"/>
-  </policy>
-  <include>$here/data/com.tavelo.certman.conf</include>
-$(if [ "$(id -u)" -ne 0 ]; then
-  # On the device the service runs as root; here it runs as whoever runs the
-  # demonstration, who then stands in for root on this bus.
-  echo "  <policy user=\"$(id -un)\"><allow own=\"com.tavelo.certman\"/>"
-  echo "    <allow send_destination=\"com.tavelo.certman\" send_interface=\"com.tavelo.certman\"/></policy>"
-fi)
-</busconfig>
-CONF
+# On the device the service runs as root; here it runs as whoever runs the
+# demonstration, who then stands in for root on this bus.
+stand_in=()
+if [ "$(id -u)" -ne 0 ]; then
+  stand_in=("<policy user=\"$(id -un)\"><allow own=\"com.tavelo.certman\"/><allow send_destination=\"com.tavelo.certman\" send_interface=\"com.tavelo.certman\"/></policy>")
+fi
+private_bus_config "$bus/socket" "$bus/services" "<include>$here/data/com.tavelo.certman.conf</include>" \
+  "${stand_in[@]}" > "$bus/system.conf"
 cat > "$bus/services/com.tavelo.certman.service" <<SERVICE
 [D-BUS Service]
 Name=com.tavelo.certman

@@ -7,6 +7,7 @@
 # Usage: scripts/package.sh BUILD_DIR      (the packages land in BUILD_DIR/packages)
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
+source "$here/scripts/private-bus.sh"
 build=${1:?usage: scripts/package.sh BUILD_DIR}
 mkdir -p "$build"
 build=$(cd "$build" && pwd)
@@ -79,30 +80,8 @@ keyid=$(openssl x509 -in "$work/ca.pem" -noout -pubkey | openssl rsa -pubin -RSA
           | sha1sum | cut -d' ' -f1)
 openssl x509 -in "$work/ca.pem" -outform DER -out "$ca/$keyid"
 sed "s|^Exec=/|Exec=$root/|" "$activation" >"$bus/services/com.tavelo.certman.service"
-cat >"$bus/system.conf" <<EOF
-<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>system</type>
-  <listen>unix:path=$bus/system_bus_socket</listen>
-  <auth>EXTERNAL</auth>
-  <servicedir>$bus/services</servicedir>
-  <policy context="default">
-    <allow user="*"/>
-    <deny own="*"/>
-    <deny send_type="method_call"/>
-    <allow send_type="signal"/>
-    <allow send_requested_reply="true" send_type="method_return"/>
-    <allow send_requested_reply="true" send_type="error"/>
-    <allow receive_type="method_call"/>
-    <allow receive_type="method_return"/>
-    <allow receive_type="error"/>
-    <allow receive_type="signal"/>
-    <allow send_destination="org.freedesktop.DBus" send_interface="org.freedesktop.DBus"/>
-  </policy>
-  <includedir>$root/usr/share/dbus-1/system.d</includedir>
-</busconfig>
-EOF
+private_bus_config "$bus/system_bus_socket" "$bus/services" \
+  "<includedir>$root/usr/share/dbus-1/system.d</includedir>" >"$bus/system.conf"
 export DBUS_SYSTEM_BUS_ADDRESS="unix:path=$bus/system_bus_socket"
 # What the service inherits from the bus: an emulated device, no display, the
 # root's libraries, and errors on standard error too.
