@@ -87,15 +87,6 @@ private slots:
             h.waitForLog(QStringLiteral("ERROR _installCertToDomains: failed adding certificate to 'ssl-ca' (17)")));
         QCOMPARE(StoreProbe::domainsHolding(ca.keyId), QStringList({ "ssl-ca", "wifi-ca" }));
         QVERIFY(!h.database().keyRow(ca.keyId).exists);
-
-        // A domain name the store would refuse refuses the whole list before
-        // any domain is touched.
-        const KeyMaterial other = KeyMaterial::make(QStringLiteral("Other Root CA"), true);
-        h.markLog();
-        QVERIFY(!h.install(other.derText(), { "smime-ca", "../../outside", "codesign-ca" }));
-        QVERIFY(h.waitForLog(QStringLiteral("ERROR InstallCertificateToDomains: invalid domain name '../../outside'")));
-        QVERIFY(StoreProbe::domainsHolding(other.keyId).isEmpty());
-        QVERIFY(!QFileInfo::exists(h.root().resolve(QStringLiteral("/home/outside"))));
     }
 
     void installSerializedItemKeyFirst()
