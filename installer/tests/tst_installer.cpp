@@ -155,38 +155,6 @@ private slots:
         QCOMPARE(run.exitStatus(), 0);
     }
 
-    // PEM bundles as people make them with cat: when one file lacks its
-    // final newline, a BEGIN line is glued onto the END line before it.
-    // Every certificate of such a bundle is still offered. (The only file:
-    // its certificate page opens at once, and cancel ends the program.)
-    void gluedBundleIsReadWhole_data()
-    {
-        QTest::addColumn<int>("gluedAfter"); // the certificate whose newline is missing
-        QTest::newRow("first join") << 0;
-        QTest::newRow("second join") << 1;
-    }
-
-    void gluedBundleIsReadWhole()
-    {
-        QFETCH(int, gluedAfter);
-        Run run;
-        QByteArray bundle;
-        for (int i = 0; i < 3; ++i) {
-            QByteArray text = pem({ CertificateFactory::makeCa(QStringLiteral("Bundled CA %1").arg(i)) });
-            if (i == gluedAfter)
-                text.chop(1);
-            bundle += text;
-        }
-        QVERIFY(bundle.contains("-----END CERTIFICATE----------BEGIN CERTIFICATE-----"));
-        put(run, QStringLiteral("bundle.pem"), bundle);
-
-        QVERIFY(run.start());
-        QVERIFY(run.ui().waitFor(QStringLiteral("pick_2"), 10000));
-        QVERIFY(!run.h.visibleNames().contains(QStringLiteral("pick_3")));
-        QVERIFY(run.ui().click(QStringLiteral("cancelButton")));
-        QCOMPARE(run.exitStatus(), 0);
-    }
-
     // Two files: the list stays until a file is tapped; details open over
     // the certificate page; after installing from one file the user is back
     // on the list and the program goes on until the list's back button.
