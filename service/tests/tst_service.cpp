@@ -1,7 +1,7 @@
-// The D-Bus frame of the real trustkeep on a private system bus: the bus
-// policy as a client we did not write meets it, the idle timeout with a held
-// call (nested ones are tst_servicetimeout's), a second instance. (Activation
-// by the bus is what the applet's models and the control panel go through.)
+// The D-Bus frame of the real trustkeep on a private system bus: the idle
+// timeout with a held call (nested ones are tst_servicetimeout's), a second
+// instance. (The bus policy is tst_access's; activation by the bus is what
+// the applet's models and the control panel go through.)
 
 #include "processtestharness.h"
 #include "testmaterial.h"
@@ -9,9 +9,7 @@
 #include <trustkeepservice.h>
 
 #include <QDBusConnectionInterface>
-#include <QDBusMessage>
 #include <QElapsedTimer>
-#include <QRegularExpression>
 
 namespace {
 
@@ -33,30 +31,6 @@ class TestService : public QObject
     Q_OBJECT
 
 private slots:
-    // Only the holes the shipped policy opens: another interface of the
-    // service stays closed.
-    void policyLetsOnlyTheInterfaceIntrospectionAndPingThrough()
-    {
-        READY_HARNESS(h);
-        QVERIFY(h.startService());
-        // Called as a client we did not write would, through gdbus.
-        auto callOn = [&](const QString &method, const QStringList &arguments) {
-            QProcess gdbus;
-            gdbus.setProcessEnvironment(h.environment());
-            gdbus.start(QStringLiteral("gdbus"),
-                        QStringList{ "call", "--system", "--dest", serviceName(), "--object-path", "/request",
-                                     "--method", method }
-                            + arguments);
-            gdbus.waitForFinished(30000);
-            return QString::fromUtf8(gdbus.readAllStandardOutput() + gdbus.readAllStandardError()).trimmed();
-        };
-        QCOMPARE(callOn("org.freedesktop.DBus.Peer.Ping", {}), QStringLiteral("()"));
-        QVERIFY(callOn("org.freedesktop.DBus.Introspectable.Introspect", {}).contains("com.tavelo.certman"));
-        QCOMPARE(callOn(serviceName() + ".GetPrivateKeyData", { QString(40, 'a') }), QStringLiteral("(-1,)"));
-        QVERIFY(callOn("org.freedesktop.DBus.Properties.GetAll", { serviceName() })
-                    .contains("org.freedesktop.DBus.Error.AccessDenied"));
-    }
-
     void heldCallOutlastsTheIntervalAndTheCountdownStartsAtItsEnd()
     {
         READY_HARNESS(h);
