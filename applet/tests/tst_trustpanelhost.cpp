@@ -1,14 +1,12 @@
 // The user's flows through the control panel host with the applet, the real
-// service on the test's bus, both driven by automation: what the pages show
-// (each page shown is saved as a screenshot under
-// <build>/applet-screenshots/), and each change checked in the store and the
-// trust database. The flows share one device, in order: the first ones only
-// look, the later ones change it.
+// service on the test's bus, both driven by automation: each change checked
+// in the store and the trust database. (What each page shows, its title and
+// menu, is tst_trustpanel's; how the host asks for them again on the way
+// back, tst_plixpagestack's.) The flows share one device, in order.
 #include "appletdevice.h"
 #include "testmaterial.h"
 
 #include <QDeadlineTimer>
-#include <QJsonArray>
 #include <QtTest>
 
 #include <memory>
@@ -37,27 +35,6 @@ class TestTrustPanelHost : public QObject
         return host->logLines()
             .filter(QRegularExpression(QStringLiteral("^trustpanel\\(\\d+\\): ERROR ") + pattern + '$'))
             .size();
-    }
-
-    QStringList shown(const QString &what) // "rows", "menu", or "title"
-    {
-        const QJsonObject reply = ui().widgets();
-        QStringList found;
-        if (what == QLatin1String("title"))
-            found << reply.value("page").toObject().value("title").toString();
-        for (const QJsonValue &v : reply.value("menu").toArray())
-            if (what == QLatin1String("menu"))
-                found << v.toString();
-        for (const QJsonValue &w : reply.value("widgets").toArray())
-            if (what == QLatin1String("rows") && w.toObject().value("class") == QLatin1String("CertificateItemWidget"))
-                found << w.toObject().value("text").toString();
-        return what == QLatin1String("rows") ? (found.sort(), found) : found;
-    }
-
-    bool shoot(const QString &name)
-    {
-        const QString dir = qEnvironmentVariable("TRUSTKEEP_BUILD_DIR") + QStringLiteral("/applet-screenshots/");
-        return QDir().mkpath(dir) && ui().screenshot(dir + name + ".png") && QFileInfo(dir + name + ".png").size() > 0;
     }
 
     bool reach(const QString &objectName) { return ui().waitFor(objectName, 30000); }
@@ -137,70 +114,6 @@ private slots:
     {
         ui().disconnectFromServer();
         host.reset();
-    }
-
-    void listByKind()
-    {
-        QCOMPARE(shown("title"), QStringList("Certificates"));
-        QCOMPARE(shown("menu").value(1), QStringLiteral("importNew"));
-        QCOMPARE(shown("rows"),
-                 QStringList({ AppletDevice::intermediateName, AppletDevice::rootName, AppletDevice::keyHolderName,
-                               AppletDevice::plainName, AppletDevice::serverName }));
-        QVERIFY(shoot("list-all"));
-        const QList<QPair<QString, QStringList>> kinds = {
-            { "Root certificates", { AppletDevice::intermediateName, AppletDevice::rootName } },
-            { "User certificates", { AppletDevice::keyHolderName, AppletDevice::plainName } },
-            { "Server certificates", { AppletDevice::serverName } },
-        };
-        for (const auto &kind : kinds) {
-            QVERIFY2(ui().click("certificatesDisplayed") && ui().clickText(kind.first), qPrintable(ui().lastError()));
-            // The menu stays open over the list until it is dismissed.
-            if (ZelvoAutomationClient::hasWidget(ui().widgets(), QStringLiteral("zelvoApplicationMenu")))
-                QVERIFY(ui().back());
-            QTRY_COMPARE(shown("rows"), kind.second);
-            QVERIFY(reach("plixPage0") && shoot("list-" + kind.first.section(' ', 0, 0).toLower()));
-        }
-    }
-
-    // Back on the first certificate's page, its menu is back; so are its
-    // title and menu after a visit to its settings.
-    void detailsWithRelatedCertificate()
-    {
-        const QStringList keyMenu = { "certificateSettings", "deleteCertificate", "changePassword" };
-        QVERIFY(ui().clickText(AppletDevice::keyHolderName) && reach("plixPage5"));
-        QCOMPARE(shown("title"), QStringList("Certificate details"));
-        QCOMPARE(shown("menu"), keyMenu);
-        QVERIFY(shoot("details"));
-
-        QVERIFY(ui().clickText(AppletDevice::intermediateName) && reach("plixPage6"));
-        QCOMPARE(shown("menu"), keyMenu.mid(0, 2));
-        QVERIFY(shoot("details-related"));
-
-        QVERIFY(ui().back() && reach("plixPage5"));
-        QCOMPARE(shown("menu"), keyMenu);
-        QVERIFY(ui().click("certificateSettings") && reach("certificateSettingsPage"));
-        QCOMPARE(shown("menu"), QStringList());
-        QVERIFY(ui().back() && reach("plixPage5"));
-        QCOMPARE(shown("title"), QStringList("Certificate details"));
-        QCOMPARE(shown("menu"), keyMenu);
-        QVERIFY(ui().back() && reach("plixPage0"));
-        QCOMPARE(shown("menu").value(1), QStringLiteral("importNew"));
-    }
-
-    void fileListToInstallPage()
-    {
-        QVERIFY2(ui().click("importNew") && reach("certificateFileListPage"), qPrintable(ui().lastError()));
-        QVERIFY(ui().waitForText("import.pem", 30000));
-        QVERIFY(shown("title").value(0).startsWith(QLatin1String("Import certificates")));
-        QVERIFY(shoot("file-list"));
-
-        QVERIFY(ui().clickText("import.pem") && reach("certificateInstallPage"));
-        QCOMPARE(shown("menu"), QStringList());
-        QVERIFY(shoot("install"));
-
-        QVERIFY(ui().click("pick_0") && ui().click("installButton") && reach("certificateSettingsPage"));
-        QCOMPARE(shown("title"), QStringList("Certificate settings"));
-        QVERIFY(shoot("settings"));
     }
 
     void purposeChange()

@@ -7,21 +7,10 @@ class PurposeTableTest : public QObject
     Q_OBJECT
 
 private slots:
-    // The purposes in table order. The tokens of each access are checked where
-    // the store is opened with them (tst_storedomain, the installer's and the
-    // service's store calls), the domains of a purpose list by the applet's
-    // action rules.
-    void tableHoldsTheFourPurposesInOrder()
-    {
-        QStringList prefixes;
-        const PurposeEntry *entry = purposeTable;
-        for (; entry->domainPrefix; ++entry)
-            prefixes << QLatin1String(entry->domainPrefix);
-        QCOMPARE(prefixes, (QStringList{ "ssl", "wifi", "smime", "codesign" }));
-        QVERIFY(!entry->labelId && !entry->userUseToken && !entry->caAddToken);
-        QCOMPARE(QByteArray(purposeTable[0].labelId), QByteArray("lgd_certman_websites"));
-    }
-
+    // The purpose a domain name belongs to. (The table's order is what the
+    // applet's action rules send in; the tokens of each access are checked
+    // where the store is opened with them: tst_storedomain, the installer's
+    // and the service's store calls.)
     void purposeOfADomain_data()
     {
         QTest::addColumn<QString>("domain");

@@ -101,12 +101,16 @@ private slots:
         QVERIFY2(check.succeeded, qPrintable(check.output));
         QCOMPARE(check.output.trimmed(), QStringLiteral("(false,)"));
 
-        // Introspection works; the properties interface and the name do not.
+        // Introspection and ping work; the properties interface and the name
+        // do not.
         const QString name = QLatin1String(TrustkeepService::name);
         auto result =
             h.runAsOtherUser({ "gdbus", "introspect", "--system", "--dest", name, "--object-path", "/request" });
         QVERIFY2(result.succeeded && result.output.contains(QLatin1String("interface com.tavelo.certman")),
                  qPrintable(result.output));
+        result = h.runAsOtherUser({ "gdbus", "call", "--system", "--dest", name, "--object-path", "/request",
+                                    "--method", "org.freedesktop.DBus.Peer.Ping" });
+        QVERIFY2(result.succeeded && result.output.trimmed() == QLatin1String("()"), qPrintable(result.output));
         result = h.runAsOtherUser({ "gdbus", "call", "--system", "--dest", name, "--object-path", "/request",
                                     "--method", "org.freedesktop.DBus.Properties.GetAll", name });
         QVERIFY2(!result.succeeded && result.output.contains(QLatin1String("AccessDenied")), qPrintable(result.output));

@@ -1,8 +1,8 @@
 // The domain methods of the real service: installing DER text and
-// serialized items (with keys, and the removal from dropped purposes),
-// deleting with the key record, listing domains with the server
-// certificates (repeated keys as a client we did not write sees them), and
-// showing a certificate.
+// serialized items with keys (the removal from dropped purposes is
+// tst_honestreplies'), deleting with the key record, listing domains with
+// the server certificates (repeated keys as a client we did not write sees
+// them), and showing a certificate.
 
 #include "processtestharness.h"
 #include "testmaterial.h"
@@ -87,15 +87,6 @@ private slots:
             h.waitForLog(QStringLiteral("ERROR _installCertToDomains: failed adding certificate to 'ssl-ca' (17)")));
         QCOMPARE(StoreProbe::domainsHolding(ca.keyId), QStringList({ "ssl-ca", "wifi-ca" }));
         QVERIFY(!h.database().keyRow(ca.keyId).exists);
-
-        // A domain name the store would refuse refuses the whole list before
-        // any domain is touched.
-        const KeyMaterial other = KeyMaterial::make(QStringLiteral("Other Root CA"), true);
-        h.markLog();
-        QVERIFY(!h.install(other.derText(), { "smime-ca", "../../outside", "codesign-ca" }));
-        QVERIFY(h.waitForLog(QStringLiteral("ERROR InstallCertificateToDomains: invalid domain name '../../outside'")));
-        QVERIFY(StoreProbe::domainsHolding(other.keyId).isEmpty());
-        QVERIFY(!QFileInfo::exists(h.root().resolve(QStringLiteral("/home/outside"))));
     }
 
     void installSerializedItemKeyFirst()
@@ -118,22 +109,6 @@ private slots:
         QVERIFY(h.answeredFalse(pending));
         QVERIFY(StoreProbe::domainsHolding(refused.keyId).isEmpty());
         QVERIFY(!h.database().keyRow(refused.keyId).exists);
-    }
-
-    // A CA once held for web sites and wireless networks is now wanted for
-    // web sites only: it leaves "wifi-ca".
-    void installRemovesTheDomainsOfDroppedPurposes()
-    {
-        READY_HARNESS(h);
-        const KeyMaterial ca = KeyMaterial::make(QStringLiteral("Dropped CA"), true);
-        QVERIFY(!ca.isNull());
-        QVERIFY(h.install(ca.derText(), { "ssl-ca", "wifi-ca" }));
-        QVERIFY(h.install(ca.itemText(-1, { "ssl", "wifi" }, false), { "ssl-ca" }));
-        QCOMPARE(StoreProbe::domainsHolding(ca.keyId), QStringList("ssl-ca"));
-
-        // A purpose whose domain lacks the certificate is already as wanted.
-        QVERIFY(h.install(ca.itemText(-1, { "ssl", "smime" }, false), { "ssl-ca" }));
-        QCOMPARE(StoreProbe::domainsHolding(ca.keyId), QStringList("ssl-ca"));
     }
 
     void deleteWithTheKeyRecord()

@@ -117,11 +117,14 @@ private slots:
         QCOMPARE(h.database().count(QStringLiteral("keys")), 0);
     }
 
-    // (A name outside the store is tst_domainmethods'.)
+    // One name the store would refuse refuses the whole list before any
+    // domain is touched.
     void badDomainNameRefusesTheWholeInstall_data()
     {
         QTest::addColumn<QString>("domain");
         QTest::addColumn<QString>("logged");
+        QTest::newRow("outside the store") << "../../outside"
+                                           << "../../outside";
         QTest::newRow("list separator") << "wifi-user, smime-user"
                                         << "wifi-user, smime-user";
         QTest::newRow("forged log line") << "x\nmain(1): ERROR forged"

@@ -1,7 +1,7 @@
-// The D-Bus frame of the real trustkeep on a private system bus: the bus
-// policy as a client we did not write meets it, the idle timeout with a held
-// call (nested ones are tst_servicetimeout's), a second instance. (Activation
-// by the bus is what the applet's models and the control panel go through.)
+// The D-Bus frame of the real trustkeep on a private system bus: the idle
+// timeout with a held call (nested ones are tst_servicetimeout's), a second
+// instance. (The bus policy is tst_access's; activation by the bus is what
+// the applet's models and the control panel go through.)
 
 #include "processtestharness.h"
 #include "testmaterial.h"
@@ -9,9 +9,7 @@
 #include <trustkeepservice.h>
 
 #include <QDBusConnectionInterface>
-#include <QDBusMessage>
 #include <QElapsedTimer>
-#include <QRegularExpression>
 
 namespace {
 
@@ -26,19 +24,6 @@ QString certificateText(const QString &commonName)
 {
     return KeyMaterial::make(commonName).derText();
 }
-
-// A started service and the moment it started.
-struct StartedService {
-    ProcessTestHarness h;
-    QElapsedTimer sinceStart;
-    bool start()
-    {
-        sinceStart.start();
-        return h.isReady() && h.startService();
-    }
-    TestProgram &program() { return *h.serviceProgram(); }
-};
-
 } // namespace
 
 class TestService : public QObject
@@ -46,68 +31,46 @@ class TestService : public QObject
     Q_OBJECT
 
 private slots:
-    // Only the holes the shipped policy opens: another interface of the
-    // service stays closed.
-    void policyLetsOnlyTheInterfaceIntrospectionAndPingThrough()
-    {
-        StartedService service;
-        QVERIFY2(service.start(), qPrintable(service.h.errorString()));
-        // Called as a client we did not write would, through gdbus.
-        auto callOn = [&](const QString &method, const QStringList &arguments) {
-            QProcess gdbus;
-            gdbus.setProcessEnvironment(service.h.environment());
-            gdbus.start(QStringLiteral("gdbus"),
-                        QStringList{ "call", "--system", "--dest", serviceName(), "--object-path", "/request",
-                                     "--method", method }
-                            + arguments);
-            gdbus.waitForFinished(30000);
-            return QString::fromUtf8(gdbus.readAllStandardOutput() + gdbus.readAllStandardError()).trimmed();
-        };
-        QCOMPARE(callOn("org.freedesktop.DBus.Peer.Ping", {}), QStringLiteral("()"));
-        QVERIFY(callOn("org.freedesktop.DBus.Introspectable.Introspect", {}).contains("com.tavelo.certman"));
-        QCOMPARE(callOn(serviceName() + ".GetPrivateKeyData", { QString(40, 'a') }), QStringLiteral("(-1,)"));
-        QVERIFY(callOn("org.freedesktop.DBus.Properties.GetAll", { serviceName() })
-                    .contains("org.freedesktop.DBus.Error.AccessDenied"));
-    }
-
     void heldCallOutlastsTheIntervalAndTheCountdownStartsAtItsEnd()
     {
-        StartedService service;
-        QVERIFY2(service.start(), qPrintable(service.h.errorString()));
-        QDBusPendingReply<bool> show = service.h.service().ShowCertificateInfo(certificateText("held.test"));
-        QVERIFY(service.h.waitForPages(1));
+        READY_HARNESS(h);
+        QVERIFY(h.startService());
+        QDBusPendingReply<bool> show = h.service().ShowCertificateInfo(certificateText("held.test"));
+        QVERIFY(h.waitForPages(1));
 
         QTest::qWait(idleMs + 1000); // past the interval since start and since the call
-        QVERIFY(service.program().isRunning());
+        QVERIFY(h.serviceProgram()->isRunning());
         QVERIFY(!show.isFinished());
 
-        QVERIFY(service.h.ui().back());
-        QVERIFY(service.h.finish(show));
+        QVERIFY(h.ui().back());
+        QVERIFY(h.finish(show));
         QElapsedTimer sinceReply;
         sinceReply.start();
         QVERIFY2(show.isValid(), qPrintable(show.error().message()));
         QVERIFY(show.value());
 
-        QVERIFY(service.program().waitForFinished());
+        QVERIFY(h.serviceProgram()->waitForFinished());
         QVERIFY2(sinceReply.elapsed() >= idleMs - 500, qPrintable(QString::number(sinceReply.elapsed())));
-        QCOMPARE(service.program().exitCode(), 0);
+        QCOMPARE(h.serviceProgram()->exitCode(), 0);
     }
 
     // Calls to GetPrivateKeyData every quarter second for twice the
     // interval: if they touched the timer, the service would outlive them.
     void keyDataCallsDoNotExtendTheServicesLife()
     {
-        StartedService service;
-        QVERIFY2(service.start(), qPrintable(service.h.errorString()));
+        READY_HARNESS(h);
+        QElapsedTimer sinceStart;
+        sinceStart.start();
+        QVERIFY(h.startService());
         // Addressed to this process, so a call after its end cannot start
         // a new one.
-        const QString owner = service.h.bus().connection().interface()->serviceOwner(serviceName());
+        const QString owner = h.bus().connection().interface()->serviceOwner(serviceName());
         int answered = 0;
         QElapsedTimer calling;
         calling.start();
-        TrustkeepClient client(owner, QLatin1String(TrustkeepService::path), service.h.bus().connection());
+        TrustkeepClient client(owner, QLatin1String(TrustkeepService::path), h.bus().connection());
         client.setTimeout(5000);
-        while (service.program().isRunning() && calling.elapsed() < 2 * idleMs) {
+        while (h.serviceProgram()->isRunning() && calling.elapsed() < 2 * idleMs) {
             QDBusPendingReply<int> reply = client.GetPrivateKeyData(QString(40, 'b'));
             reply.waitForFinished();
             if (reply.isValid()) {
@@ -115,19 +78,17 @@ private slots:
                 ++answered;
             }
             QTest::qWait(250);
-            service.program().waitForFinished(0);
+            h.serviceProgram()->waitForFinished(0);
         }
         QVERIFY(answered > 0);
-        QVERIFY(service.program().waitForFinished(idleMs));
-        QVERIFY2(service.sinceStart.elapsed() < 2 * idleMs + 1000,
-                 qPrintable(QString::number(service.sinceStart.elapsed())));
+        QVERIFY(h.serviceProgram()->waitForFinished(idleMs));
+        QVERIFY2(sinceStart.elapsed() < 2 * idleMs + 1000, qPrintable(QString::number(sinceStart.elapsed())));
     }
 
     void secondInstanceCannotTakeTheName()
     {
-        StartedService service;
-        QVERIFY2(service.start(), qPrintable(service.h.errorString()));
-        ProcessTestHarness &h = service.h;
+        READY_HARNESS(h);
+        QVERIFY(h.startService());
         QDBusPendingReply<bool> hold = h.service().ShowCertificateInfo(certificateText("first.test"));
         QVERIFY(h.waitForPages(1));
 
@@ -141,7 +102,7 @@ private slots:
             second.logLines().filter(QStringLiteral("ERROR Failed to register service for Certman DBus service: "));
         QVERIFY2(lines.size() == 1, qPrintable(second.logLines().join('\n')));
         QVERIFY(lines.first().startsWith(QLatin1String("main(")));
-        QCOMPARE(h.bus().ownerPid(serviceName()), service.program().pid());
+        QCOMPARE(h.bus().ownerPid(serviceName()), h.serviceProgram()->pid());
         QVERIFY(h.ui().back());
         QVERIFY(h.finish(hold));
     }

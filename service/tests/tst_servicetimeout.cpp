@@ -17,90 +17,64 @@ private slots:
     void init() { m_window = new ZelvoApplicationWindow; }
     void cleanup() { delete m_window; }
 
-    void runsFromConstructionAndFiresOnce()
+    // The countdown runs from construction, never fires while a call holds
+    // it, and fires once: the timer is killed on firing.
+    void firesOnceAndNeverWhileHeld()
     {
         ServiceTimeout_p timeout(50);
-        QVERIFY(timeout.isTimerRunning());
-        QCOMPARE(timeout.busyCount(), 0);
         QSignalSpy fired(&timeout, &ServiceTimeout_p::timeout);
+        const int id = timeout.stop();
+        QTest::qWait(200); // well past the interval
+        QCOMPARE(fired.count(), 0);
+        timeout.restart(id);
         QVERIFY(fired.wait(5000));
-        // The timer is killed on firing: no second timeout follows.
         QTest::qWait(200);
         QCOMPARE(fired.count(), 1);
     }
 
-    void bracketedCallHoldsTheTimerAndHidesTheWindowAtItsEnd()
+    // Each call that waits stops the countdown and gets the depth it found as
+    // its id; giving an id back drops straight to that depth, giving none
+    // steps down one, never below zero. Only the step to zero restarts the
+    // countdown and hides the page the call left up.
+    void busyCountAndWindow_data()
     {
-        ServiceTimeout_p timeout(50);
-        QSignalSpy fired(&timeout, &ServiceTimeout_p::timeout);
-
-        const int id = timeout.stop();
-        QCOMPARE(id, 0);
-        QCOMPARE(timeout.busyCount(), 1);
-        QVERIFY(!timeout.isTimerRunning());
-        m_window->setVisible(true);
-
-        QTest::qWait(200); // well past the interval: held, nothing fires
-        QCOMPARE(fired.count(), 0);
-
-        timeout.restart(id);
-        QCOMPARE(timeout.busyCount(), 0);
-        QVERIFY(timeout.isTimerRunning());
-        QVERIFY(!m_window->isVisible());
-        QVERIFY(fired.wait(5000));
+        QTest::addColumn<QString>("steps"); // s: stop, v: show the window, r: restart(), rN: restart(N)
+        QTest::addColumn<QList<int>>("ids"); // what each stop answered
+        QTest::addColumn<int>("busy");
+        QTest::addColumn<bool>("running");
+        QTest::addColumn<bool>("visible");
+        QTest::newRow("nothing held") << "" << QList<int>{} << 0 << true << false;
+        QTest::newRow("a call holds") << "s v" << QList<int>{ 0 } << 1 << false << true;
+        QTest::newRow("its end") << "s v r0" << QList<int>{ 0 } << 0 << true << false;
+        QTest::newRow("nested end, outer waits") << "s v s r1" << QList<int>{ 0, 1 } << 1 << false << true;
+        QTest::newRow("outer end") << "s v s r1 r0" << QList<int>{ 0, 1 } << 0 << true << false;
+        QTest::newRow("deeper nesting drops to the caller")
+            << "s s s r1" << QList<int>{ 0, 1, 2 } << 1 << false << false;
+        QTest::newRow("without id: one down") << "s s v r" << QList<int>{ 0, 1 } << 1 << false << true;
+        QTest::newRow("without id: to zero") << "s s v r r" << QList<int>{ 0, 1 } << 0 << true << false;
+        QTest::newRow("never below zero, countdown not started twice")
+            << "s s r r v r" << QList<int>{ 0, 1 } << 0 << true << true;
     }
 
-    void nestedCallReturnsToTheOuterLevel()
+    void busyCountAndWindow()
     {
+        QFETCH(QString, steps);
         ServiceTimeout_p timeout(50);
-        const int outer = timeout.stop();
-        m_window->setVisible(true);
-        const int inner = timeout.stop();
-        QCOMPARE(inner, 1);
-        QCOMPARE(timeout.busyCount(), 2);
-
-        timeout.restart(inner);
-        // The outer call still waits: its page stays and no countdown runs.
-        QCOMPARE(timeout.busyCount(), 1);
-        QVERIFY(!timeout.isTimerRunning());
-        QVERIFY(m_window->isVisible());
-
-        timeout.restart(outer);
-        QCOMPARE(timeout.busyCount(), 0);
-        QVERIFY(timeout.isTimerRunning());
-        QVERIFY(!m_window->isVisible());
-    }
-
-    void deeperNestingDropsStraightToTheCallersLevel()
-    {
-        ServiceTimeout_p timeout(50);
-        timeout.stop(); // 0
-        const int second = timeout.stop(); // 1
-        timeout.stop(); // 2, ends without giving back
-        QCOMPARE(timeout.busyCount(), 3);
-        timeout.restart(second);
-        QCOMPARE(timeout.busyCount(), 1);
-        QVERIFY(!timeout.isTimerRunning());
-    }
-
-    void restartWithoutIdDecrementsOnly()
-    {
-        ServiceTimeout_p timeout(50);
-        timeout.stop();
-        timeout.stop();
-        timeout.restart();
-        QCOMPARE(timeout.busyCount(), 1);
-        QVERIFY(!timeout.isTimerRunning());
-        timeout.restart();
-        QCOMPARE(timeout.busyCount(), 0);
-        QVERIFY(timeout.isTimerRunning());
-
-        // Never below zero, and a running countdown is not started twice.
-        m_window->setVisible(true);
-        timeout.restart();
-        QCOMPARE(timeout.busyCount(), 0);
-        QVERIFY(timeout.isTimerRunning());
-        QVERIFY(m_window->isVisible());
+        QList<int> ids;
+        for (const QString &step : steps.split(' ', Qt::SkipEmptyParts)) {
+            if (step == "s")
+                ids << timeout.stop();
+            else if (step == "v")
+                m_window->setVisible(true);
+            else if (step == "r")
+                timeout.restart();
+            else
+                timeout.restart(step.mid(1).toInt());
+        }
+        QTEST(ids, "ids");
+        QTEST(timeout.busyCount(), "busy");
+        QTEST(timeout.isTimerRunning(), "running");
+        QTEST(m_window->isVisible(), "visible");
     }
 
 private:

@@ -85,12 +85,14 @@ private slots:
 
         // The program path at the head of a command line is nothing; a file
         // named directly counts by its content whatever its name; a path given
-        // twice is one row.
+        // twice is one row; a folder that is not there, or a file named as a
+        // folder, is nothing.
         QVERIFY(write(QStringLiteral("../given/mycertificate"), m_pem));
         const QString given = root.resolve(QStringLiteral("/home/given/mycertificate"));
         const QStringList direct = populate(
             model,
-            QStringList{ QCoreApplication::applicationFilePath(), given, given, home + QStringLiteral("/notes.txt") });
+            QStringList{ QCoreApplication::applicationFilePath(), given, given, home + QStringLiteral("/notes.txt"),
+                         home + QStringLiteral("/nowhere"), home + QStringLiteral("/a.pem/") });
         QCOMPARE(direct, (QStringList{ given, home + QStringLiteral("/notes.txt") }));
     }
 

@@ -1,5 +1,5 @@
 // How the control panel finds applets and which plug-ins it refuses to load
-// (built ones refused are in tst_plixcontrolpanel).
+// (the program's refusal of a file that is no plug-in is tst_plixcontrolpanel's).
 
 #include "plixappletif.h"
 #include "sampleappletfixture.h"
