@@ -2,34 +2,19 @@
 # of their own (the demonstration, the package check).
 #
 #   private_bus_config SOCKET SERVICE_DIR [LINE...]
-# prints a system bus configuration that listens on SOCKET and activates from
-# SERVICE_DIR, with the rules a system bus starts from (nobody owns a name or
-# calls a method) followed by LINE..., the policies that open what they allow
-# (the service's own policy, included).
+# prints the system bus configuration the tests use too (testsupport/privatebus.conf):
+# it listens on SOCKET, activates from SERVICE_DIR, starts from the rules a
+# system bus starts from (nobody owns a name or calls a method), and ends with
+# LINE..., the policies that open what they allow (the service's own, included).
+private_bus_template="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/testsupport/privatebus.conf"
+
 private_bus_config() {
-  local socket=$1 services=$2
+  local socket=$1 services=$2 line
   shift 2
-  cat <<CONF
-<busconfig>
-  <type>system</type>
-  <listen>unix:path=$socket</listen>
-  <auth>EXTERNAL</auth>
-  <servicedir>$services</servicedir>
-  <policy context="default">
-    <allow user="*"/>
-    <deny own="*"/>
-    <deny send_type="method_call"/>
-    <allow send_type="signal"/>
-    <allow send_requested_reply="true" send_type="method_return"/>
-    <allow send_requested_reply="true" send_type="error"/>
-    <allow receive_type="method_call"/>
-    <allow receive_type="method_return"/>
-    <allow receive_type="error"/>
-    <allow receive_type="signal"/>
-    <allow send_destination="org.freedesktop.DBus" send_interface="org.freedesktop.DBus"/>
-    <allow send_destination="org.freedesktop.DBus" send_interface="org.freedesktop.DBus.Introspectable"/>
-  </policy>
-CONF
-  if [ $# -gt 0 ]; then printf '  %s\n' "$@"; fi
-  echo '</busconfig>'
+  while IFS= read -r line; do
+    case $line in
+      *@POLICIES@*) if [ $# -gt 0 ]; then printf '  %s\n' "$@"; fi ;;
+      *) line=${line//@SOCKET@/$socket}; printf '%s\n' "${line//@SERVICEDIR@/$services}" ;;
+    esac
+  done < "$private_bus_template"
 }

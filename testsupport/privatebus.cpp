@@ -20,38 +20,6 @@ const char PrivateBus::serviceName[] = "com.tavelo.certman";
 
 namespace {
 
-// The rules a device's system bus starts from: anyone may connect and talk
-// to the bus itself, no one may own a name or call a method unless a policy
-// file opens a hole.
-const char busConfiguration[] = R"(<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>system</type>
-  <listen>unix:path=%1</listen>
-  <auth>EXTERNAL</auth>
-  <servicedir>%2</servicedir>
-  <policy context="default">
-    <allow user="*"/>
-    <deny own="*"/>
-    <deny send_type="method_call"/>
-    <allow send_type="signal"/>
-    <allow send_requested_reply="true" send_type="method_return"/>
-    <allow send_requested_reply="true" send_type="error"/>
-    <allow receive_type="method_call"/>
-    <allow receive_type="method_return"/>
-    <allow receive_type="error"/>
-    <allow receive_type="signal"/>
-    <allow send_destination="org.freedesktop.DBus" send_interface="org.freedesktop.DBus"/>
-    <allow send_destination="org.freedesktop.DBus" send_interface="org.freedesktop.DBus.Introspectable"/>
-    <allow send_destination="org.freedesktop.DBus" send_interface="org.freedesktop.DBus.Properties"/>
-    <deny send_destination="org.freedesktop.DBus" send_interface="org.freedesktop.DBus"
-          send_member="UpdateActivationEnvironment"/>
-  </policy>
-  <include>%3</include>
-  %4
-</busconfig>
-)";
-
 const char activationFile[] = R"([D-BUS Service]
 Name=%1
 Exec=%2 --dbus
@@ -181,13 +149,17 @@ bool PrivateBus::start()
         return false;
     }
     const QString policy = QStringLiteral(TRUSTKEEP_SOURCE_DIR "/data/com.tavelo.certman.conf");
-    if (!QFile::exists(policy)) {
-        m_error = QStringLiteral("the shipped bus policy is missing: ") + policy;
+    QFile busTemplate(QStringLiteral(TRUSTKEEP_SOURCE_DIR "/testsupport/privatebus.conf"));
+    if (!QFile::exists(policy) || !busTemplate.open(QIODevice::ReadOnly)) {
+        m_error = QStringLiteral("the shipped bus policy or the bus template is missing");
         return false;
     }
-    const QString configuration = QString::fromLatin1(busConfiguration)
-                                      .arg(m_dir.filePath(QStringLiteral("system_bus_socket")),
-                                           m_dir.filePath(QStringLiteral("services")), policy, m_extraPolicy);
+    const QString configuration =
+        QString::fromUtf8(busTemplate.readAll())
+            .replace(QLatin1String("@SOCKET@"), m_dir.filePath(QStringLiteral("system_bus_socket")))
+            .replace(QLatin1String("@SERVICEDIR@"), m_dir.filePath(QStringLiteral("services")))
+            .replace(QLatin1String("@POLICIES@"),
+                     QStringLiteral("<include>%1</include>\n%2").arg(policy, m_extraPolicy));
     const QString activation =
         QString::fromLatin1(activationFile).arg(QLatin1String(serviceName), TestProgram::trustkeepBinary());
     if (!writeFile(QStringLiteral("system.conf"), configuration)
