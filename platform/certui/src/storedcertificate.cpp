@@ -22,10 +22,10 @@ std::unique_ptr<CertificateItem> itemFromDer(const QByteArray &der)
 
 } // namespace
 
-bool StoredCertificate::read(const QByteArray &der, CurveCache *curves)
+bool StoredCertificate::read(const QByteArray &der, OutlineCache *cache)
 {
     m_der = der;
-    if (CertificateOutline::read(der, &m_outline, curves))
+    if (CertificateOutline::read(der, &m_outline, cache))
         return true;
     // Not plain enough to read without the full parse: the full parse
     // decides, as it would for any certificate.

@@ -22,7 +22,7 @@ public:
     // The certificate read from DER: the outline without the full parse
     // where it can, else from a full parse. False for DER that holds no
     // usable certificate.
-    bool read(const QByteArray &der, CurveCache *curves);
+    bool read(const QByteArray &der, OutlineCache *cache);
 
     // A certificate given as an item: the row's item is a copy of it.
     bool take(std::unique_ptr<CertificateItem> item);

@@ -13,6 +13,9 @@
 #include <QThread>
 #include <QtConcurrent>
 
+#include <algorithm>
+#include <iterator>
+
 #include <openssl/crypto.h>
 #include <openssl/x509.h>
 
@@ -93,6 +96,53 @@ std::vector<std::shared_ptr<ParseSlice>> slicesOf(const QVariantMap &listing)
     return slices;
 }
 
+// The DER of a listed Base64 text. Plain padded text, as the service writes
+// it, is decoded straight from the string; anything else as
+// QByteArray::fromBase64 reads it, which gives the same bytes for plain text.
+QByteArray derOf(const QString &text)
+{
+    static const struct Table {
+        signed char value[128];
+        Table()
+        {
+            std::fill(std::begin(value), std::end(value), -1);
+            const char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+            for (int i = 0; i < 64; ++i)
+                value[int(alphabet[i])] = char(i);
+        }
+    } table;
+    const int length = text.size();
+    const QChar *chars = text.constData();
+    int padding = 0;
+    while (padding < 2 && length - padding > 0 && chars[length - padding - 1] == QLatin1Char('='))
+        ++padding;
+    QByteArray bytes;
+    if (length % 4 != 0)
+        return QByteArray::fromBase64(text.toLatin1());
+    bytes.resize(length / 4 * 3 - padding);
+    char *out = bytes.data();
+    quint32 group = 0;
+    for (int i = 0; i < length - padding; ++i) {
+        const ushort c = chars[i].unicode();
+        const int value = c < 128 ? table.value[c] : -1;
+        if (value < 0)
+            return QByteArray::fromBase64(text.toLatin1());
+        group = (group << 6) | quint32(value);
+        if (i % 4 == 3) {
+            *out++ = char(group >> 16);
+            *out++ = char(group >> 8);
+            *out++ = char(group);
+        }
+    }
+    if (padding == 1) {
+        *out++ = char(group >> 10);
+        *out++ = char(group >> 2);
+    } else if (padding == 2) {
+        *out++ = char(group >> 4);
+    }
+    return bytes;
+}
+
 } // namespace
 
 void ParseSlice::parse()
@@ -100,9 +150,9 @@ void ParseSlice::parse()
     read.resize(size_t(texts.size()));
     readable.resize(size_t(texts.size()));
     {
-        CurveCache curves;
+        OutlineCache cache;
         for (int i = 0; i < texts.size(); ++i)
-            readable[size_t(i)] = read[size_t(i)].read(QByteArray::fromBase64(texts.at(i).toLatin1()), &curves);
+            readable[size_t(i)] = read[size_t(i)].read(derOf(texts.at(i)), &cache);
     }
     // The pool thread may outlive the library's clean-up at exit: release
     // OpenSSL's per-thread state now, the thread is done with OpenSSL.

@@ -59,9 +59,9 @@ private slots:
     void agreesWithTheFullParse()
     {
         QFETCH(QByteArray, der);
-        CurveCache curves;
+        OutlineCache cache;
         CertificateOutline outline;
-        QVERIFY(CertificateOutline::read(der, &outline, &curves));
+        QVERIFY(CertificateOutline::read(der, &outline, &cache));
         compareWithFullParse(der, outline, "full parse");
         CertificateOutline fromItem;
         QVERIFY(CertificateOutline::of(Factory::fromDer(der).data(), &fromItem));
@@ -110,11 +110,11 @@ private slots:
         padded[der.size() - ASN1_STRING_length(signature) - 1] = 7;
         images.append({ "signature with unused bits", padded });
 
-        CurveCache curves;
+        OutlineCache cache;
         int read = 0;
         for (const auto &image : images) {
             CertificateOutline outline;
-            if (!CertificateOutline::read(image.second, &outline, &curves))
+            if (!CertificateOutline::read(image.second, &outline, &cache))
                 continue;
             ++read;
             compareWithFullParse(image.second, outline, image.first);
