@@ -206,10 +206,73 @@ bool saysCa(const Element *constraints)
     return ca;
 }
 
+// The short name of a name in the plain form nearly every certificate
+// uses, read in place: sets of one or more entries, each an identifier and
+// printable ASCII text in one of the usual string types. OpenSSL's decoder
+// takes such a name and its text is those very bytes. False for any other
+// form.
+bool readPlainName(const Element &element, QString *shortName)
+{
+    static const unsigned char commonName[] = { 0x55, 0x04, 0x03 };
+    static const unsigned char organization[] = { 0x55, 0x04, 0x0a };
+    auto isId = [](const Element &id, const unsigned char(&wanted)[3]) {
+        return id.length == 3 && std::equal(wanted, wanted + 3, id.content);
+    };
+    auto isPlainText = [](const Element &value) {
+        const bool textType = value.is(V_ASN1_UTF8STRING, V_ASN1_UNIVERSAL, false)
+            || value.is(V_ASN1_PRINTABLESTRING, V_ASN1_UNIVERSAL, false)
+            || value.is(V_ASN1_IA5STRING, V_ASN1_UNIVERSAL, false);
+        return textType && std::all_of(value.content, value.end(), [](unsigned char c) { return c >= 0x20 && c < 0x7f; });
+    };
+    // The last common name, the first organisation, the first entry.
+    Element found[3];
+    bool have[3] = { false, false, false };
+    std::vector<Element> pair;
+    Element set;
+    Element entry;
+    if (!element.isSequence() || element.length == 0)
+        return false;
+    for (const unsigned char *at = element.content; at < element.end(); at = set.end()) {
+        if (!elementAt(at, element.end(), &set) || !set.is(V_ASN1_SET, V_ASN1_UNIVERSAL, true) || set.length == 0)
+            return false;
+        for (const unsigned char *inner = set.content; inner < set.end(); inner = entry.end()) {
+            if (!elementAt(inner, set.end(), &entry) || !entry.isSequence() || !childrenOf(entry, 2, &pair)
+                || pair.size() != 2 || !isObjectIdentifier(pair[0]) || !isPlainText(pair[1]))
+                return false;
+            const bool take[3] = { isId(pair[0], commonName), isId(pair[0], organization) && !have[1], !have[2] };
+            for (int i = 0; i < 3; ++i) {
+                if (take[i]) {
+                    found[i] = pair[1];
+                    have[i] = true;
+                }
+            }
+        }
+    }
+    shortName->clear();
+    for (int i = 0; i < 3 && shortName->isEmpty(); ++i) {
+        if (have[i])
+            *shortName = QString::fromLatin1(reinterpret_cast<const char *>(found[i].content), int(found[i].length));
+    }
+    return true;
+}
+
+// The short name of a name: read in place when plain, else decoded by
+// OpenSSL as the full parse would.
+bool readName(const Element &element, QString *shortName)
+{
+    if (readPlainName(element, shortName))
+        return true;
+    const OwnedName name = decoded<X509_NAME, X509_NAME_free>(d2i_X509_NAME, element);
+    if (!name)
+        return false;
+    *shortName = CertificateFacts::shortName(name.get());
+    return true;
+}
+
 // The parts of the certificate, each checked the way the full parse would.
 struct Parts {
-    OwnedName subject;
-    OwnedName issuer; // null when the issuer is the subject, byte for byte
+    QString subjectName; // short names, as CertificateFacts::shortName gives them
+    QString issuerName;
     OwnedInteger serial;
     OwnedValidity validity;
     OwnedBits keyBits;
@@ -295,11 +358,11 @@ bool readToBeSigned(const Element &element, Parts *parts)
     const Element &subject = fields[next + 4];
     const bool issuerIsSubject =
         issuer.size() == subject.size() && std::equal(issuer.begin, issuer.end(), subject.begin);
-    if (!issuerIsSubject)
-        parts->issuer = decoded<X509_NAME, X509_NAME_free>(d2i_X509_NAME, issuer);
+    const bool subjectRead = readName(subject, &parts->subjectName);
+    parts->issuerName = parts->subjectName;
+    const bool issuerRead = issuerIsSubject || readName(issuer, &parts->issuerName);
     parts->validity = decoded<X509_VAL, X509_VAL_free>(d2i_X509_VAL, fields[next + 3]);
-    parts->subject = decoded<X509_NAME, X509_NAME_free>(d2i_X509_NAME, subject);
-    if (!parts->serial || !signature || (!issuerIsSubject && !parts->issuer) || !parts->validity || !parts->subject
+    if (!parts->serial || !signature || !issuerRead || !parts->validity || !subjectRead
         || !readSubjectKey(fields[next + 5], parts))
         return false;
     next += 6;
@@ -412,8 +475,8 @@ bool CertificateOutline::read(const QByteArray &der, CertificateOutline *outline
     OwnedAsn1Time notAfter(ASN1_STRING_dup(validity->notAfter));
     if (!notBefore || !notAfter)
         return false;
-    outline->name = ShownStrings::name(parts.subject.get(), parts.serial.get());
-    outline->issuerName = CertificateFacts::shortName(parts.issuer ? parts.issuer.get() : parts.subject.get());
+    outline->name = parts.subjectName.isEmpty() ? CertificateFacts::serialNumber(parts.serial.get()) : parts.subjectName;
+    outline->issuerName = parts.issuerName;
     outline->notBefore = std::move(notBefore);
     outline->notAfter = std::move(notAfter);
     outline->isCa = parts.isCa;

@@ -54,6 +54,12 @@ private slots:
         options.notBefore = Factory::daysFromNow(5);
         options.notAfter = Factory::daysFromNow(9);
         QTest::newRow("not yet valid, no name: the serial shown") << derOf(Factory::makeSelfSigned(options));
+        options.commonName = QStringLiteral("First");
+        options.extraSubject = { { QStringLiteral("CN"), QStringLiteral("Last") } };
+        QTest::newRow("two common names: the last one shown") << derOf(Factory::makeSelfSigned(options));
+        options.commonName = QString::fromUtf8("Zo\u00eb \u0166est");
+        options.extraSubject.clear();
+        QTest::newRow("text beyond ASCII") << derOf(Factory::makeSelfSigned(options));
     }
 
     void agreesWithTheFullParse()
