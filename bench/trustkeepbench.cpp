@@ -704,6 +704,10 @@ void Bench::certificatesModel()
         const double ms = double(timer.nsecsElapsed()) / 1e6;
         return reply.isValid() ? ms : -1;
     };
+    // The model asks the key facts of its rows once the list is shown. They
+    // must not run into the floor's call: a last question of our own,
+    // answered after those the model has sent, and the model gone before
+    // it sends more.
     auto populate = [&]() -> double {
         CertificatesModel model(connection);
         QEventLoop loop;
@@ -713,7 +717,8 @@ void Bench::certificatesModel()
         model.populate();
         loop.exec();
         const double ms = double(timer.nsecsElapsed()) / 1e6;
-        return model.rowCount() == 2000 ? ms : -1;
+        const bool drained = answered(client.GetPrivateKeyData(QString(40, QLatin1Char('0'))));
+        return model.rowCount() == 2000 && drained ? ms : -1;
     };
     // The service ends two seconds after its last call; each pair runs well
     // inside that, and both sides see the same moments of machine load.

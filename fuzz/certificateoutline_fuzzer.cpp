@@ -22,10 +22,10 @@ bool sameTime(const ASN1_TIME *a, const ASN1_TIME *b)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    static CurveCache curves;
+    static OutlineCache cache;
     const QByteArray der(reinterpret_cast<const char *>(data), int(size));
     CertificateOutline outline;
-    if (!CertificateOutline::read(der, &outline, &curves))
+    if (!CertificateOutline::read(der, &outline, &cache))
         return 0;
 
     const unsigned char *next = data;

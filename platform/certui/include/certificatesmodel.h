@@ -62,7 +62,9 @@ public:
     // service is absent or answers with an error (the model is then empty and
     // the cause logged). A populate() while another is under way supersedes
     // it: the earlier answer is dropped, and both calls' signals come when
-    // the later one is done.
+    // the later one is done. The key facts of the items are asked of the
+    // service once the rows are in, a few questions at a time; an item made
+    // before its answer came waits for that answer.
     void populate();
 
     // Adds one certificate (one the caller has just installed). The model

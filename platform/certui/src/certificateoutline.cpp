@@ -91,17 +91,11 @@ Owned<T, Free> decoded(T *(*decode)(T **, const unsigned char **, long), const E
     return object && cursor == element.end() ? std::move(object) : nullptr;
 }
 
-void freeExtensions(X509_EXTENSIONS *extensions)
-{
-    sk_X509_EXTENSION_pop_free(extensions, X509_EXTENSION_free);
-}
-
 using OwnedName = Owned<X509_NAME, X509_NAME_free>;
 using OwnedInteger = Owned<ASN1_INTEGER, ASN1_INTEGER_free>;
 using OwnedAlgorithm = Owned<X509_ALGOR, X509_ALGOR_free>;
 using OwnedBits = Owned<ASN1_BIT_STRING, ASN1_BIT_STRING_free>;
 using OwnedValidity = Owned<X509_VAL, X509_VAL_free>;
-using OwnedExtensions = Owned<X509_EXTENSIONS, freeExtensions>;
 
 // Encoded again by OpenSSL, the element comes out as the same bytes.
 template <typename T>
@@ -121,16 +115,16 @@ bool isPositiveInteger(const Element &element)
 
 // A point of a named curve, as the key's decoder checks it. Only the point:
 // building the whole key is what the outline saves.
-bool isPointOnCurve(const EC_GROUP *group, const unsigned char *data, int length)
+bool isPointOnCurve(OutlineCache::Curve *curve, BN_CTX *numbers, const unsigned char *data, int length)
 {
-    const Owned<EC_POINT, EC_POINT_free> point(group ? EC_POINT_new(group) : nullptr);
-    return point && EC_POINT_oct2point(group, point.get(), data, size_t(length), nullptr) == 1
-        && !EC_POINT_is_at_infinity(group, point.get());
+    return curve && numbers
+        && EC_POINT_oct2point(curve->group.get(), curve->point.get(), data, size_t(length), numbers) == 1
+        && !EC_POINT_is_at_infinity(curve->group.get(), curve->point.get());
 }
 
 // Whether a full parse would decode the key: the kinds checked here with the
 // shape their decoders need. Other kinds are left to the full parse.
-bool keyLooksDecodable(const X509_ALGOR *algorithm, const ASN1_BIT_STRING *bits, CurveCache *curves)
+bool keyLooksDecodable(const X509_ALGOR *algorithm, const ASN1_BIT_STRING *bits, OutlineCache *cache)
 {
     const ASN1_OBJECT *object = nullptr;
     int parameterType = V_ASN1_UNDEF;
@@ -150,7 +144,8 @@ bool keyLooksDecodable(const X509_ALGOR *algorithm, const ASN1_BIT_STRING *bits,
     }
     case NID_X9_62_id_ecPublicKey:
         return parameterType == V_ASN1_OBJECT
-            && isPointOnCurve(curves->curve(OBJ_obj2nid(static_cast<const ASN1_OBJECT *>(parameter))), data, length);
+            && isPointOnCurve(cache->curve(OBJ_obj2nid(static_cast<const ASN1_OBJECT *>(parameter))), cache->numbers(),
+                              data, length);
     case NID_ED25519:
     case NID_X25519:
         return parameterType == V_ASN1_UNDEF && length == 32;
@@ -168,26 +163,122 @@ QString hexOf(const unsigned char *digest, int length)
     return QString::fromLatin1(QByteArray(reinterpret_cast<const char *>(digest), length).toHex());
 }
 
+// An object identifier's content as OpenSSL's decoder takes it: not empty,
+// ending a sub-identifier, none of which starts with a padding byte.
+bool isObjectIdentifier(const Element &element)
+{
+    if (!element.is(V_ASN1_OBJECT, V_ASN1_UNIVERSAL, false) || element.length == 0
+        || (element.content[element.length - 1] & 0x80))
+        return false;
+    for (long i = 0; i < element.length; ++i) {
+        if (element.content[i] == 0x80 && (i == 0 || !(element.content[i - 1] & 0x80)))
+            return false;
+    }
+    return true;
+}
+
+// One extension in the plain form OpenSSL's decoder takes: identifier, the
+// critical flag when present, the value as a primitive octet string.
+// Anything else is left to the full parse. The value goes to *value.
+bool readExtension(const Element &element, Element *identifier, Element *value)
+{
+    std::vector<Element> fields;
+    if (!element.isSequence() || !childrenOf(element, 3, &fields) || fields.size() < 2)
+        return false;
+    const bool flagged = fields.size() == 3;
+    if (flagged && !(fields[1].is(V_ASN1_BOOLEAN, V_ASN1_UNIVERSAL, false) && fields[1].length == 1))
+        return false;
+    *identifier = fields[0];
+    *value = fields.back();
+    return isObjectIdentifier(*identifier) && value->is(V_ASN1_OCTET_STRING, V_ASN1_UNIVERSAL, false);
+}
+
 // Basic constraints as the library's own extension cache reads them: one
 // decodable extension saying CA. Duplicates or damage mean not a CA.
-bool saysCa(const X509_EXTENSIONS *extensions)
+bool saysCa(const Element *constraints)
 {
-    auto *constraints =
-        static_cast<BASIC_CONSTRAINTS *>(X509V3_get_d2i(extensions, NID_basic_constraints, nullptr, nullptr));
-    const bool ca = constraints && constraints->ca;
-    BASIC_CONSTRAINTS_free(constraints);
+    if (!constraints)
+        return false;
+    const unsigned char *cursor = constraints->content;
+    BASIC_CONSTRAINTS *decoded = d2i_BASIC_CONSTRAINTS(nullptr, &cursor, constraints->length);
+    const bool ca = decoded && decoded->ca;
+    BASIC_CONSTRAINTS_free(decoded);
     return ca;
+}
+
+// The short name of a name in the plain form nearly every certificate
+// uses, read in place: sets of one or more entries, each an identifier and
+// printable ASCII text in one of the usual string types. OpenSSL's decoder
+// takes such a name and its text is those very bytes. False for any other
+// form.
+bool readPlainName(const Element &element, QString *shortName)
+{
+    static const unsigned char commonName[] = { 0x55, 0x04, 0x03 };
+    static const unsigned char organization[] = { 0x55, 0x04, 0x0a };
+    auto isId = [](const Element &id, const unsigned char(&wanted)[3]) {
+        return id.length == 3 && std::equal(wanted, wanted + 3, id.content);
+    };
+    auto isPlainText = [](const Element &value) {
+        const bool textType = value.is(V_ASN1_UTF8STRING, V_ASN1_UNIVERSAL, false)
+            || value.is(V_ASN1_PRINTABLESTRING, V_ASN1_UNIVERSAL, false)
+            || value.is(V_ASN1_IA5STRING, V_ASN1_UNIVERSAL, false);
+        return textType && std::all_of(value.content, value.end(), [](unsigned char c) { return c >= 0x20 && c < 0x7f; });
+    };
+    // The last common name, the first organisation, the first entry.
+    Element found[3];
+    bool have[3] = { false, false, false };
+    std::vector<Element> pair;
+    Element set;
+    Element entry;
+    if (!element.isSequence() || element.length == 0)
+        return false;
+    for (const unsigned char *at = element.content; at < element.end(); at = set.end()) {
+        if (!elementAt(at, element.end(), &set) || !set.is(V_ASN1_SET, V_ASN1_UNIVERSAL, true) || set.length == 0)
+            return false;
+        for (const unsigned char *inner = set.content; inner < set.end(); inner = entry.end()) {
+            if (!elementAt(inner, set.end(), &entry) || !entry.isSequence() || !childrenOf(entry, 2, &pair)
+                || pair.size() != 2 || !isObjectIdentifier(pair[0]) || !isPlainText(pair[1]))
+                return false;
+            const bool take[3] = { isId(pair[0], commonName), isId(pair[0], organization) && !have[1], !have[2] };
+            for (int i = 0; i < 3; ++i) {
+                if (take[i]) {
+                    found[i] = pair[1];
+                    have[i] = true;
+                }
+            }
+        }
+    }
+    shortName->clear();
+    for (int i = 0; i < 3 && shortName->isEmpty(); ++i) {
+        if (have[i])
+            *shortName = QString::fromLatin1(reinterpret_cast<const char *>(found[i].content), int(found[i].length));
+    }
+    return true;
+}
+
+// The short name of a name: read in place when plain, else decoded by
+// OpenSSL as the full parse would.
+bool readName(const Element &element, QString *shortName)
+{
+    if (readPlainName(element, shortName))
+        return true;
+    const OwnedName name = decoded<X509_NAME, X509_NAME_free>(d2i_X509_NAME, element);
+    if (!name)
+        return false;
+    *shortName = CertificateFacts::shortName(name.get());
+    return true;
 }
 
 // The parts of the certificate, each checked the way the full parse would.
 struct Parts {
-    OwnedName subject;
-    OwnedName issuer; // null when the issuer is the subject, byte for byte
+    QString subjectName; // short names, as CertificateFacts::shortName gives them
+    QString issuerName;
     OwnedInteger serial;
     OwnedValidity validity;
     OwnedBits keyBits;
     bool isCa = false;
-    CurveCache *curves = nullptr;
+    OutlineCache *cache = nullptr;
+    const Element *outerAlgorithm = nullptr; // the signature's, already read
 };
 
 bool readSubjectKey(const Element &element, Parts *parts)
@@ -197,7 +288,7 @@ bool readSubjectKey(const Element &element, Parts *parts)
         return false;
     const OwnedAlgorithm algorithm = decoded<X509_ALGOR, X509_ALGOR_free>(d2i_X509_ALGOR, halves[0]);
     parts->keyBits = decoded<ASN1_BIT_STRING, ASN1_BIT_STRING_free>(d2i_ASN1_BIT_STRING, halves[1]);
-    return algorithm && parts->keyBits && keyLooksDecodable(algorithm.get(), parts->keyBits.get(), parts->curves);
+    return algorithm && parts->keyBits && keyLooksDecodable(algorithm.get(), parts->keyBits.get(), parts->cache);
 }
 
 bool readVersion(const Element &element)
@@ -210,15 +301,32 @@ bool readVersion(const Element &element)
     return value == 1 || value == 2;
 }
 
+// The extensions walked in place rather than decoded into objects: only
+// basic constraints matter to the list.
 bool readExtensions(const Element &element, Parts *parts)
 {
+    static const unsigned char basicConstraints[] = { 0x55, 0x1d, 0x13 };
     std::vector<Element> inner;
-    if (!childrenOf(element, 1, &inner) || inner.size() != 1)
+    Element list;
+    if (!childrenOf(element, 1, &inner) || inner.size() != 1 || !inner[0].isSequence() || inner[0].length == 0)
         return false;
-    const OwnedExtensions extensions = decoded<X509_EXTENSIONS, freeExtensions>(d2i_X509_EXTENSIONS, inner[0]);
-    if (!extensions)
-        return false;
-    parts->isCa = saysCa(extensions.get());
+    list = inner[0];
+    int constraintsFound = 0;
+    Element constraints;
+    for (const unsigned char *at = list.content; at < list.end();) {
+        Element extension;
+        Element identifier;
+        Element value;
+        if (!elementAt(at, list.end(), &extension) || !readExtension(extension, &identifier, &value))
+            return false;
+        if (identifier.length == long(sizeof basicConstraints)
+            && std::equal(basicConstraints, basicConstraints + sizeof basicConstraints, identifier.content)) {
+            ++constraintsFound;
+            constraints = value;
+        }
+        at = extension.end();
+    }
+    parts->isCa = constraintsFound == 1 && saysCa(&constraints);
     return true;
 }
 
@@ -236,18 +344,25 @@ bool readToBeSigned(const Element &element, Parts *parts)
     if (fields.size() < next + 6)
         return false;
     parts->serial = decoded<ASN1_INTEGER, ASN1_INTEGER_free>(d2i_ASN1_INTEGER, fields[next]);
-    const OwnedAlgorithm signature = decoded<X509_ALGOR, X509_ALGOR_free>(d2i_X509_ALGOR, fields[next + 1]);
+    // The signed part names the signature's algorithm again, normally in the
+    // same bytes as the outer one, which has been read already.
+    const Element &algorithm = fields[next + 1];
+    const Element *outer = parts->outerAlgorithm;
+    const bool knownAlgorithm = outer && algorithm.size() == outer->size()
+        && std::equal(algorithm.begin, algorithm.end(), outer->begin);
+    const bool signature =
+        knownAlgorithm || decoded<X509_ALGOR, X509_ALGOR_free>(d2i_X509_ALGOR, algorithm) != nullptr;
     // A self-issued certificate names its issuer in the very bytes of its
     // subject: decoded once.
     const Element &issuer = fields[next + 2];
     const Element &subject = fields[next + 4];
     const bool issuerIsSubject =
         issuer.size() == subject.size() && std::equal(issuer.begin, issuer.end(), subject.begin);
-    if (!issuerIsSubject)
-        parts->issuer = decoded<X509_NAME, X509_NAME_free>(d2i_X509_NAME, issuer);
+    const bool subjectRead = readName(subject, &parts->subjectName);
+    parts->issuerName = parts->subjectName;
+    const bool issuerRead = issuerIsSubject || readName(issuer, &parts->issuerName);
     parts->validity = decoded<X509_VAL, X509_VAL_free>(d2i_X509_VAL, fields[next + 3]);
-    parts->subject = decoded<X509_NAME, X509_NAME_free>(d2i_X509_NAME, subject);
-    if (!parts->serial || !signature || (!issuerIsSubject && !parts->issuer) || !parts->validity || !parts->subject
+    if (!parts->serial || !signature || !issuerRead || !parts->validity || !subjectRead
         || !readSubjectKey(fields[next + 5], parts))
         return false;
     next += 6;
@@ -270,6 +385,7 @@ bool readCertificate(const QByteArray &der, Parts *parts)
         return false;
     const OwnedAlgorithm algorithm = decoded<X509_ALGOR, X509_ALGOR_free>(d2i_X509_ALGOR, pieces[1]);
     const OwnedBits signature = decoded<ASN1_BIT_STRING, ASN1_BIT_STRING_free>(d2i_ASN1_BIT_STRING, pieces[2]);
+    parts->outerAlgorithm = &pieces[1];
     return algorithm && signature && encodesBackTo<X509_ALGOR>(i2d_X509_ALGOR, algorithm.get(), pieces[1])
         && encodesBackTo<ASN1_BIT_STRING>(i2d_ASN1_BIT_STRING, signature.get(), pieces[2])
         && readToBeSigned(pieces[0], parts);
@@ -282,39 +398,85 @@ void EcGroupFree::operator()(EC_GROUP *group) const
     EC_GROUP_free(group);
 }
 
-const EC_GROUP *CurveCache::curve(int nid)
+void EcPointFree::operator()(EC_POINT *point) const
+{
+    EC_POINT_free(point);
+}
+
+void BnCtxFree::operator()(BN_CTX *context) const
+{
+    BN_CTX_free(context);
+}
+
+void EvpMdFree::operator()(EVP_MD *digest) const
+{
+    EVP_MD_free(digest);
+}
+
+OutlineCache::Curve *OutlineCache::curve(int nid)
 {
     if (nid == NID_undef)
         return nullptr;
     auto known = m_curves.find(nid);
-    if (known == m_curves.end())
-        known = m_curves.emplace(nid, std::unique_ptr<EC_GROUP, EcGroupFree>(EC_GROUP_new_by_curve_name(nid))).first;
-    return known->second.get();
+    if (known == m_curves.end()) {
+        Curve made;
+        made.group.reset(EC_GROUP_new_by_curve_name(nid));
+        made.point.reset(made.group ? EC_POINT_new(made.group.get()) : nullptr);
+        known = m_curves.emplace(nid, std::move(made)).first;
+    }
+    return known->second.point ? &known->second : nullptr;
 }
 
-bool CertificateOutline::read(const QByteArray &der, CertificateOutline *outline, CurveCache *curves)
+BN_CTX *OutlineCache::numbers()
+{
+    if (!m_numbers)
+        m_numbers.reset(BN_CTX_new());
+    return m_numbers.get();
+}
+
+const EVP_MD *OutlineCache::sha1()
+{
+    if (!m_sha1)
+        m_sha1.reset(EVP_MD_fetch(nullptr, "SHA1", nullptr));
+    return m_sha1.get();
+}
+
+const EVP_MD *OutlineCache::sha256()
+{
+    if (!m_sha256)
+        m_sha256.reset(EVP_MD_fetch(nullptr, "SHA256", nullptr));
+    return m_sha256.get();
+}
+
+bool CertificateOutline::read(const QByteArray &der, CertificateOutline *outline, OutlineCache *cache)
 {
     // Damaged images leave errors in the thread's queue: they are no one's
     // concern past this call.
     ERR_set_mark();
     Parts parts;
-    parts.curves = curves;
+    parts.cache = cache;
     const bool readable = readCertificate(der, &parts);
     ERR_pop_to_mark();
     if (!readable)
         return false;
     // The key id is the SHA-1 of the key's bits, as the store computes it.
     unsigned char keyDigest[SHA_DIGEST_LENGTH];
-    SHA1(ASN1_STRING_get0_data(parts.keyBits.get()), size_t(ASN1_STRING_length(parts.keyBits.get())), keyDigest);
     unsigned char digest[SHA256_DIGEST_LENGTH];
-    SHA256(reinterpret_cast<const unsigned char *>(der.constData()), size_t(der.size()), digest);
+    const EVP_MD *sha1 = cache->sha1();
+    const EVP_MD *sha256 = cache->sha256();
+    if (!sha1 || !sha256
+        || EVP_Digest(ASN1_STRING_get0_data(parts.keyBits.get()), size_t(ASN1_STRING_length(parts.keyBits.get())),
+                      keyDigest, nullptr, sha1, nullptr)
+            != 1
+        || EVP_Digest(der.constData(), size_t(der.size()), digest, nullptr, sha256, nullptr) != 1)
+        return false;
     const X509_VAL *validity = parts.validity.get();
     OwnedAsn1Time notBefore(ASN1_STRING_dup(validity->notBefore));
     OwnedAsn1Time notAfter(ASN1_STRING_dup(validity->notAfter));
     if (!notBefore || !notAfter)
         return false;
-    outline->name = ShownStrings::name(parts.subject.get(), parts.serial.get());
-    outline->issuerName = CertificateFacts::shortName(parts.issuer ? parts.issuer.get() : parts.subject.get());
+    outline->name = parts.subjectName.isEmpty() ? CertificateFacts::serialNumber(parts.serial.get()) : parts.subjectName;
+    outline->issuerName = parts.issuerName;
     outline->notBefore = std::move(notBefore);
     outline->notAfter = std::move(notAfter);
     outline->isCa = parts.isCa;

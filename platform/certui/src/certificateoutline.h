@@ -9,7 +9,9 @@
 #include <memory>
 
 #include <openssl/asn1.h>
+#include <openssl/bn.h>
 #include <openssl/ec.h>
+#include <openssl/evp.h>
 #include <openssl/x509.h>
 
 struct Asn1TimeFree {
@@ -20,17 +22,38 @@ using OwnedAsn1Time = std::unique_ptr<ASN1_TIME, Asn1TimeFree>;
 struct EcGroupFree {
     void operator()(EC_GROUP *group) const;
 };
+struct EcPointFree {
+    void operator()(EC_POINT *point) const;
+};
+struct BnCtxFree {
+    void operator()(BN_CTX *context) const;
+};
+struct EvpMdFree {
+    void operator()(EVP_MD *digest) const;
+};
 
-// The named curves met so far, kept for the next certificates read in the
-// same thread: making a curve costs more than reading the rest of a
-// certificate.
-class CurveCache
+// What reading one certificate sets up and the next one read in the same
+// thread can use again: the named curves met so far (making a curve costs
+// more than reading the rest of a certificate), a point and number scratch
+// space for them, and the two digests.
+class OutlineCache
 {
 public:
-    const EC_GROUP *curve(int nid);
+    struct Curve {
+        std::unique_ptr<EC_GROUP, EcGroupFree> group;
+        std::unique_ptr<EC_POINT, EcPointFree> point;
+    };
+    // Null for an unknown curve.
+    Curve *curve(int nid);
+    BN_CTX *numbers();
+    const EVP_MD *sha1();
+    const EVP_MD *sha256();
 
 private:
-    std::map<int, std::unique_ptr<EC_GROUP, EcGroupFree>> m_curves;
+    std::map<int, Curve> m_curves;
+    std::unique_ptr<BN_CTX, BnCtxFree> m_numbers;
+    std::unique_ptr<EVP_MD, EvpMdFree> m_sha1;
+    std::unique_ptr<EVP_MD, EvpMdFree> m_sha256;
 };
 
 // What a list of certificates shows, sorts and filters by, read from the DER
@@ -49,7 +72,7 @@ struct CertificateOutline {
     // False, with the outline left as it was, for anything else: damaged
     // images, encodings a full parse would re-encode differently, keys of
     // kinds not checked here. Only a full parse can judge those.
-    static bool read(const QByteArray &der, CertificateOutline *outline, CurveCache *curves);
+    static bool read(const QByteArray &der, CertificateOutline *outline, OutlineCache *cache);
 
     // The same facts from a parsed certificate; false without a certificate
     // or a readable key.

@@ -7,6 +7,10 @@
 #include "storedcertificatesloader.h"
 #include "storeddomains.h"
 
+#include <trustkeepclient.h>
+#include <trustkeepservice.h>
+
+#include <QDBusPendingCallWatcher>
 #include <QPointer>
 #include <QSet>
 #include <QTimer>
@@ -84,6 +88,9 @@ public:
     static CertificatesModelPrivate *of(const CertificatesModel *model) { return model->d; }
 
     void loaded();
+    void askKeyQuestions();
+    void askKeyQuestion(StoredCertificate &certificate);
+    CertificateItem *itemOf(size_t row);
     void replaceRows(std::vector<StoredCertificate> found);
     void retire(std::unique_ptr<CertificateItem> item);
     int rowOfDer(const QByteArray &der) const;
@@ -94,6 +101,9 @@ public:
     // The DER of every row: adding a certificate looks here first.
     QSet<QByteArray> knownDer;
     QPointer<StoredCertificatesLoader> loader;
+    TrustkeepClient *keyClient = nullptr;
+    size_t nextToAsk = 0; // rows before it have no key question to ask
+    int keyQuestionsInFlight = 0;
     int pendingSignals = 0;
     // Items of rows that went; deleted once control is back in the event
     // loop, since whoever removed the row may still hold the pointer.
@@ -125,6 +135,7 @@ void CertificatesModelPrivate::replaceRows(std::vector<StoredCertificate> found)
         retire(row.certificate.takeItem());
     rows.clear();
     knownDer.clear();
+    nextToAsk = 0;
     rows.reserve(found.size());
     for (StoredCertificate &certificate : found) {
         knownDer.insert(certificate.der());
@@ -133,12 +144,61 @@ void CertificatesModelPrivate::replaceRows(std::vector<StoredCertificate> found)
     q->endResetModel();
 }
 
+// The key facts of a row are needed only once its item is made (a row opened
+// or shown), so the questions go out after the list is shown rather than
+// holding it up, and the service answers them while the user looks at the
+// list. A few at a time: a system bus refuses a connection more than a
+// hundred or so calls awaiting their answers.
+void CertificatesModelPrivate::askKeyQuestions()
+{
+    const int mostInFlight = 32;
+    for (; nextToAsk < rows.size() && keyQuestionsInFlight < mostInFlight; ++nextToAsk) {
+        if (rows[nextToAsk].certificate.awaitsKeyQuestion())
+            askKeyQuestion(rows[nextToAsk].certificate);
+    }
+}
+
+void CertificatesModelPrivate::askKeyQuestion(StoredCertificate &certificate)
+{
+    if (!keyClient) {
+        keyClient = new TrustkeepClient(QLatin1String(TrustkeepService::name), QLatin1String(TrustkeepService::path),
+                                        bus, q);
+    }
+    const QDBusPendingCall question = keyClient->GetPrivateKeyData(certificate.outline().keyId);
+    certificate.setKeyAnswer(question);
+    ++keyQuestionsInFlight;
+    auto *watcher = new QDBusPendingCallWatcher(question, q);
+    auto answered = [this, watcher] {
+        watcher->deleteLater();
+        --keyQuestionsInFlight;
+        askKeyQuestions();
+    };
+    // A call that could not even be sent is finished at once and its
+    // watcher may never say so: the next one goes from the event loop.
+    if (watcher->isFinished())
+        QMetaObject::invokeMethod(q, answered, Qt::QueuedConnection);
+    else
+        QObject::connect(watcher, &QDBusPendingCallWatcher::finished, q, answered);
+}
+
+CertificateItem *CertificatesModelPrivate::itemOf(size_t row)
+{
+    if (row >= rows.size())
+        return nullptr;
+    // An item wanted before its question went out: it goes now, ahead of
+    // the others, and the item waits for the answer.
+    if (rows[row].certificate.awaitsKeyQuestion())
+        askKeyQuestion(rows[row].certificate);
+    return rows[row].certificate.item();
+}
+
 void CertificatesModelPrivate::loaded()
 {
     StoredCertificatesLoader *done = loader;
     loader.clear();
     done->deleteLater();
     replaceRows(done->takeResult());
+    QTimer::singleShot(0, q, [this] { askKeyQuestions(); });
     // One signal for every populate() this answer stands for. A receiver
     // may delete the model (its page closes): then nothing more is touched.
     const QPointer<CertificatesModel> alive(q);
@@ -192,7 +252,7 @@ bool CertificatesModel::populate(CertificateItem *item)
     const int known = d->rowOfDer(der);
     if (known >= 0) {
         // Refreshed in place: whoever holds the row's item keeps a valid one.
-        CertificateItem *made = d->rows[size_t(known)].certificate.item();
+        CertificateItem *made = d->itemOf(size_t(known));
         if (!made) {
             PLATFORM_LOG_ERROR("%s: the certificate's row cannot be refreshed", "populate");
             return false;
@@ -236,7 +296,7 @@ bool CertificatesModel::isPopulating() const
 
 CertificateItem *CertificatesModel::item(int row) const
 {
-    return row >= 0 && size_t(row) < d->rows.size() ? d->rows[size_t(row)].certificate.item() : nullptr;
+    return row >= 0 ? d->itemOf(size_t(row)) : nullptr;
 }
 
 QModelIndex CertificatesModel::indexOf(const CertificateItem *item) const
@@ -266,7 +326,7 @@ QVariant CertificatesModel::data(const QModelIndex &index, int role) const
         row.learnDetails();
         return row.details;
     case ItemRole:
-        return QVariant::fromValue(d->rows[size_t(index.row())].certificate.item());
+        return QVariant::fromValue(d->itemOf(size_t(index.row())));
     case SortRole:
         row.learnShown();
         return row.sortKey;
@@ -291,6 +351,7 @@ bool CertificatesModel::removeRows(int row, int count, const QModelIndex &parent
         d->retire(it->certificate.takeItem());
     }
     d->rows.erase(first, first + count);
+    d->nextToAsk = qMin(d->nextToAsk, size_t(row));
     endRemoveRows();
     return true;
 }

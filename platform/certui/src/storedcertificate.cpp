@@ -5,6 +5,8 @@
 #include "platformlog.h"
 #include "storeddomains.h"
 
+#include <QDBusPendingReply>
+
 namespace {
 
 std::unique_ptr<CertificateItem> itemFromDer(const QByteArray &der)
@@ -20,10 +22,10 @@ std::unique_ptr<CertificateItem> itemFromDer(const QByteArray &der)
 
 } // namespace
 
-bool StoredCertificate::read(const QByteArray &der, CurveCache *curves)
+bool StoredCertificate::read(const QByteArray &der, OutlineCache *cache)
 {
     m_der = der;
-    if (CertificateOutline::read(der, &m_outline, curves))
+    if (CertificateOutline::read(der, &m_outline, cache))
         return true;
     // Not plain enough to read without the full parse: the full parse
     // decides, as it would for any certificate.
@@ -65,10 +67,28 @@ void StoredCertificate::setKeyPreference(int preference)
     m_authPreference = preference < 0 ? -1 : qMin(preference, 2);
 }
 
+void StoredCertificate::takeKeyAnswer()
+{
+    if (!m_keyAnswer)
+        return;
+    QDBusPendingReply<int> reply = *m_keyAnswer;
+    m_keyAnswer.reset();
+    if (!reply.isFinished())
+        reply.waitForFinished();
+    if (reply.isError()) {
+        // The certificate is still listed; only its key facts are unknown.
+        PLATFORM_LOG_ERROR("%s: no key data for %s: %s", "populate", qUtf8Printable(m_outline.keyId),
+                           qUtf8Printable(reply.error().message()));
+        return;
+    }
+    setKeyPreference(reply.value());
+}
+
 CertificateItem *StoredCertificate::item()
 {
     if (m_item || m_itemFailed)
         return m_item.get();
+    takeKeyAnswer();
     m_item = itemFromDer(m_der);
     if (!m_item) {
         // The outline read, but the full parse (the key) did not: the row

@@ -10,9 +10,11 @@
 #include <QDBusPendingReply>
 #include <QDBusVariant>
 #include <QFutureWatcher>
-#include <QHash>
 #include <QThread>
 #include <QtConcurrent>
+
+#include <algorithm>
+#include <iterator>
 
 #include <openssl/crypto.h>
 #include <openssl/x509.h>
@@ -51,47 +53,26 @@ bool mayHaveKey(const QStringList &listedNames)
     return false;
 }
 
-// Cuts [from, to) of the texts into slices of about `size` each.
-void cutInto(std::vector<std::shared_ptr<ParseSlice>> *slices, const QStringList &texts,
-             const QList<QStringList> &names, int from, int to, int size)
-{
-    const int count = (to - from + size - 1) / size;
-    for (int i = 0; i < count; ++i) {
-        auto slice = std::make_shared<ParseSlice>();
-        const int first = from + int(qint64(to - from) * i / count);
-        const int last = from + int(qint64(to - from) * (i + 1) / count);
-        slice->texts = texts.mid(first, last - first);
-        slice->purposes = names.mid(first, last - first);
-        slices->push_back(slice);
-    }
-}
-
 // The listing holds one entry per certificate and domain; the same Base64
-// text comes once for each domain listing it. Cut into slices to read in
-// worker threads.
+// text comes once for each domain listing it, and a map keeps equal keys
+// next to each other. Cut into slices to read in worker threads: those that
+// may have a key first (the rows keep the slices' order).
 std::vector<std::shared_ptr<ParseSlice>> slicesOf(const QVariantMap &listing)
 {
     QStringList texts;
     QList<QStringList> names;
-    QHash<QString, int> known;
     for (auto entry = listing.constBegin(); entry != listing.constEnd(); ++entry) {
-        auto found = known.constFind(entry.key());
-        if (found == known.constEnd()) {
-            found = known.insert(entry.key(), texts.size());
+        if (texts.isEmpty() || texts.constLast() != entry.key()) {
             texts << entry.key();
             names << QStringList();
         }
-        QStringList &listedUnder = names[found.value()];
+        QStringList &listedUnder = names.last();
         const QString name = listedName(entry.value());
         if (!listedUnder.contains(name))
             listedUnder << name;
     }
-    // Those that may have a key first, in small slices: their key questions
-    // go out at once, and the service answers them while the rest are still
-    // being read. The rest in twice as many slices as threads.
     QStringList ordered;
     QList<QStringList> orderedNames;
-    int withKey = 0;
     for (const bool keyFirst : { true, false }) {
         for (int i = 0; i < texts.size(); ++i) {
             if (mayHaveKey(names.at(i)) == keyFirst) {
@@ -99,16 +80,67 @@ std::vector<std::shared_ptr<ParseSlice>> slicesOf(const QVariantMap &listing)
                 orderedNames << names.at(i);
             }
         }
-        if (keyFirst)
-            withKey = ordered.size();
     }
-    const int keySliceSize = 32;
-    const int wanted = 2 * qBound(1, QThread::idealThreadCount(), 8);
-    const int restSliceSize = qMax(1, (ordered.size() - withKey + wanted - 1) / wanted);
+    // Twice as many slices as threads, so that a thread held up by other
+    // work is made up for by the others.
+    const int count = qMin(ordered.size(), 2 * qBound(1, QThread::idealThreadCount(), 8));
     std::vector<std::shared_ptr<ParseSlice>> slices;
-    cutInto(&slices, ordered, orderedNames, 0, withKey, keySliceSize);
-    cutInto(&slices, ordered, orderedNames, withKey, ordered.size(), restSliceSize);
+    for (int i = 0; i < count; ++i) {
+        auto slice = std::make_shared<ParseSlice>();
+        const int first = int(qint64(ordered.size()) * i / count);
+        const int last = int(qint64(ordered.size()) * (i + 1) / count);
+        slice->texts = ordered.mid(first, last - first);
+        slice->purposes = orderedNames.mid(first, last - first);
+        slices.push_back(slice);
+    }
     return slices;
+}
+
+// The DER of a listed Base64 text. Plain padded text, as the service writes
+// it, is decoded straight from the string; anything else as
+// QByteArray::fromBase64 reads it, which gives the same bytes for plain text.
+QByteArray derOf(const QString &text)
+{
+    static const struct Table {
+        signed char value[128];
+        Table()
+        {
+            std::fill(std::begin(value), std::end(value), -1);
+            const char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+            for (int i = 0; i < 64; ++i)
+                value[int(alphabet[i])] = char(i);
+        }
+    } table;
+    const int length = text.size();
+    const QChar *chars = text.constData();
+    int padding = 0;
+    while (padding < 2 && length - padding > 0 && chars[length - padding - 1] == QLatin1Char('='))
+        ++padding;
+    QByteArray bytes;
+    if (length % 4 != 0)
+        return QByteArray::fromBase64(text.toLatin1());
+    bytes.resize(length / 4 * 3 - padding);
+    char *out = bytes.data();
+    quint32 group = 0;
+    for (int i = 0; i < length - padding; ++i) {
+        const ushort c = chars[i].unicode();
+        const int value = c < 128 ? table.value[c] : -1;
+        if (value < 0)
+            return QByteArray::fromBase64(text.toLatin1());
+        group = (group << 6) | quint32(value);
+        if (i % 4 == 3) {
+            *out++ = char(group >> 16);
+            *out++ = char(group >> 8);
+            *out++ = char(group);
+        }
+    }
+    if (padding == 1) {
+        *out++ = char(group >> 10);
+        *out++ = char(group >> 2);
+    } else if (padding == 2) {
+        *out++ = char(group >> 4);
+    }
+    return bytes;
 }
 
 } // namespace
@@ -118,9 +150,9 @@ void ParseSlice::parse()
     read.resize(size_t(texts.size()));
     readable.resize(size_t(texts.size()));
     {
-        CurveCache curves;
+        OutlineCache cache;
         for (int i = 0; i < texts.size(); ++i)
-            readable[size_t(i)] = read[size_t(i)].read(QByteArray::fromBase64(texts.at(i).toLatin1()), &curves);
+            readable[size_t(i)] = read[size_t(i)].read(derOf(texts.at(i)), &cache);
     }
     // The pool thread may outlive the library's clean-up at exit: release
     // OpenSSL's per-thread state now, the thread is done with OpenSSL.
@@ -132,7 +164,6 @@ StoredCertificatesLoader::StoredCertificatesLoader(const QDBusConnection &bus, Q
     , m_client(
           new TrustkeepClient(QLatin1String(TrustkeepService::name), QLatin1String(TrustkeepService::path), bus, this))
     , m_pendingSlices(0)
-    , m_pendingKeyCalls(0)
 {
 }
 
@@ -176,63 +207,44 @@ void StoredCertificatesLoader::listed(QDBusPendingCallWatcher *call)
     // Reading the certificates is the costly part of the whole run (even
     // without decoding their keys): it goes to worker threads, so the user
     // interface keeps going.
-    for (const std::shared_ptr<ParseSlice> &slice : slicesOf(reply.value())) {
+    m_slices = slicesOf(reply.value());
+    for (const std::shared_ptr<ParseSlice> &slice : m_slices) {
         ++m_pendingSlices;
         auto *watcher = new QFutureWatcher<void>(this);
-        connect(watcher, &QFutureWatcher<void>::finished, this, [this, watcher, slice] {
+        connect(watcher, &QFutureWatcher<void>::finished, this, [this, watcher] {
             watcher->deleteLater();
-            sliceRead(slice);
+            sliceRead();
         });
         watcher->setFuture(QtConcurrent::run([slice] { slice->parse(); }));
     }
-    finishWhenDone();
-}
-
-void StoredCertificatesLoader::sliceRead(const std::shared_ptr<ParseSlice> &slice)
-{
-    --m_pendingSlices;
-    for (int i = 0; i < slice->texts.size(); ++i) {
-        const QStringList &listedUnder = slice->purposes.at(i);
-        if (!slice->readable[size_t(i)]) {
-            PLATFORM_LOG_ERROR("%s: left out an entry of %s that is no certificate", "populate",
-                               qUtf8Printable(listedUnder.join(QLatin1Char(' '))));
-            continue;
-        }
-        StoredCertificate &certificate = slice->read[size_t(i)];
-        for (const QString &name : listedUnder)
-            certificate.addPurpose(StoredDomains::purposeOf(name));
-        m_found.push_back(std::move(certificate));
-        if (mayHaveKey(listedUnder))
-            askKeyData(m_found.size() - 1);
-    }
-    finishWhenDone();
-}
-
-void StoredCertificatesLoader::askKeyData(size_t index)
-{
-    ++m_pendingKeyCalls;
-    whenAnswered(m_client->GetPrivateKeyData(m_found[index].outline().keyId),
-                 [this, index](QDBusPendingCallWatcher *call) { keyDataAnswered(index, call); });
-}
-
-void StoredCertificatesLoader::keyDataAnswered(size_t index, QDBusPendingCallWatcher *call)
-{
-    call->deleteLater();
-    --m_pendingKeyCalls;
-    const QDBusPendingReply<int> reply = *call;
-    StoredCertificate &certificate = m_found[index];
-    if (reply.isError()) {
-        // The certificate is still listed; only its key facts are unknown.
-        PLATFORM_LOG_ERROR("%s: no key data for %s: %s", "populate", qUtf8Printable(certificate.outline().keyId),
-                           qUtf8Printable(reply.error().message()));
-    } else {
-        certificate.setKeyPreference(reply.value());
-    }
-    finishWhenDone();
-}
-
-void StoredCertificatesLoader::finishWhenDone()
-{
-    if (m_pendingSlices == 0 && m_pendingKeyCalls == 0)
+    if (m_pendingSlices == 0)
         emit finished();
+}
+
+void StoredCertificatesLoader::sliceRead()
+{
+    if (--m_pendingSlices > 0)
+        return;
+    gather();
+    emit finished();
+}
+
+void StoredCertificatesLoader::gather()
+{
+    for (const std::shared_ptr<ParseSlice> &slice : m_slices) {
+        for (int i = 0; i < slice->texts.size(); ++i) {
+            const QStringList &listedUnder = slice->purposes.at(i);
+            if (!slice->readable[size_t(i)]) {
+                PLATFORM_LOG_ERROR("%s: left out an entry of %s that is no certificate", "populate",
+                                   qUtf8Printable(listedUnder.join(QLatin1Char(' '))));
+                continue;
+            }
+            StoredCertificate &certificate = slice->read[size_t(i)];
+            for (const QString &name : listedUnder)
+                certificate.addPurpose(StoredDomains::purposeOf(name));
+            certificate.setMayHaveKey(mayHaveKey(listedUnder));
+            m_found.push_back(std::move(certificate));
+        }
+    }
+    m_slices.clear();
 }

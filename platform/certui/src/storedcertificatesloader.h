@@ -16,13 +16,13 @@ class TrustkeepClient;
 struct ParseSlice;
 
 // One run of reading the stored certificates from the service without
-// blocking the thread it lives in: LoadCertificatesFromDomains; the listed
-// certificates read in worker threads, a slice each (their outlines; full
-// items are made later, when asked for); then GetPrivateKeyData
-// for each certificate that may have a key, asked as soon as its slice is
-// parsed, all calls in flight together. finished() comes once, after the last
-// answer (or the failure of the listing); deleting the loader abandons the
-// run, and work still under way in a worker cleans up after itself.
+// blocking the thread it lives in: LoadCertificatesFromDomains, then the
+// listed certificates read in worker threads, a slice each (their outlines;
+// full items are made later, when asked for). finished() comes once, after
+// the last slice (or the failure of the listing), with the rows in the order
+// of the slices; deleting the loader abandons the run, and work still under
+// way in a worker cleans up after itself. The key facts of the rows are
+// asked later, by whoever holds the rows (StoredCertificate::mayHaveKey()).
 class StoredCertificatesLoader : public QObject
 {
     Q_OBJECT
@@ -40,15 +40,13 @@ signals:
 private:
     template <typename Handler> void whenAnswered(const QDBusPendingCall &call, Handler handler);
     void listed(QDBusPendingCallWatcher *call);
-    void sliceRead(const std::shared_ptr<ParseSlice> &slice);
-    void askKeyData(size_t index);
-    void keyDataAnswered(size_t index, QDBusPendingCallWatcher *call);
-    void finishWhenDone();
+    void sliceRead();
+    void gather();
 
     TrustkeepClient *m_client;
+    std::vector<std::shared_ptr<ParseSlice>> m_slices;
     std::vector<StoredCertificate> m_found;
     int m_pendingSlices;
-    int m_pendingKeyCalls;
 };
 
 #endif

@@ -41,7 +41,10 @@ QString purposeOf(const QString &listedName)
     // one of the software makers' own, and "sslx-ca" is no purpose at all.
     for (const Purpose &purpose : purposeList) {
         const QLatin1String prefix(purpose.prefix);
-        if (listedName == prefix + QLatin1String(caSuffix) || listedName == prefix + QLatin1String(userSuffix))
+        if (!listedName.startsWith(prefix))
+            continue;
+        const QStringRef suffix = listedName.midRef(prefix.size());
+        if (suffix == QLatin1String(caSuffix) || suffix == QLatin1String(userSuffix))
             return prefix;
     }
     return listedName;

@@ -54,14 +54,20 @@ private slots:
         options.notBefore = Factory::daysFromNow(5);
         options.notAfter = Factory::daysFromNow(9);
         QTest::newRow("not yet valid, no name: the serial shown") << derOf(Factory::makeSelfSigned(options));
+        options.commonName = QStringLiteral("First");
+        options.extraSubject = { { QStringLiteral("CN"), QStringLiteral("Last") } };
+        QTest::newRow("two common names: the last one shown") << derOf(Factory::makeSelfSigned(options));
+        options.commonName = QString::fromUtf8("Zo\u00eb \u0166est");
+        options.extraSubject.clear();
+        QTest::newRow("text beyond ASCII") << derOf(Factory::makeSelfSigned(options));
     }
 
     void agreesWithTheFullParse()
     {
         QFETCH(QByteArray, der);
-        CurveCache curves;
+        OutlineCache cache;
         CertificateOutline outline;
-        QVERIFY(CertificateOutline::read(der, &outline, &curves));
+        QVERIFY(CertificateOutline::read(der, &outline, &cache));
         compareWithFullParse(der, outline, "full parse");
         CertificateOutline fromItem;
         QVERIFY(CertificateOutline::of(Factory::fromDer(der).data(), &fromItem));
@@ -110,11 +116,11 @@ private slots:
         padded[der.size() - ASN1_STRING_length(signature) - 1] = 7;
         images.append({ "signature with unused bits", padded });
 
-        CurveCache curves;
+        OutlineCache cache;
         int read = 0;
         for (const auto &image : images) {
             CertificateOutline outline;
-            if (!CertificateOutline::read(image.second, &outline, &curves))
+            if (!CertificateOutline::read(image.second, &outline, &cache))
                 continue;
             ++read;
             compareWithFullParse(image.second, outline, image.first);

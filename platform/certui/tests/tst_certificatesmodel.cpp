@@ -254,6 +254,23 @@ private slots:
         QCOMPARE(model.rowCount(), 1);
     }
 
+    // The key facts are asked once the list is filled; an item made right
+    // then (a row shown at once) waits for its answer.
+    void itemMadeWhenFilledHasItsKeyFacts()
+    {
+        CertificatesModel model(m_device->bus().connection());
+        QHash<QString, int> preferences; // -2: no key
+        connect(&model, &CertificatesModel::modelPopulated, &model, [&] {
+            for (int r = 0; r < model.rowCount(); ++r) {
+                const CertificateItem *item = model.item(r);
+                preferences.insert(item->commonName, item->hasKey ? item->authPreference : -2);
+            }
+        });
+        QVERIFY(populateAndWait(model));
+        for (const Planted &p : planted())
+            QCOMPARE(preferences.value(p.name, -3), p.keyShown ? p.keyPreference : -2);
+    }
+
     void everyPopulateAnsweredOnce_data()
     {
         QTest::addColumn<int>("bus"); // 0 the device's, 1 one without the service, 2 none at all
