@@ -69,7 +69,6 @@ private slots:
     {
         READY_HARNESS(h);
         const KeyMaterial ca = KeyMaterial::make(QStringLiteral("Der Root CA"), true);
-        QVERIFY(!ca.isNull());
 
         // Each domain is opened under its purpose's token for adding.
         h.recordStore();
@@ -93,7 +92,6 @@ private slots:
     {
         READY_HARNESS(h);
         const KeyMaterial user = KeyMaterial::make(QStringLiteral("user.test"));
-        QVERIFY(!user.isNull());
         QVERIFY(h.install(user.itemText(1), { "ssl-user", "smime-user" }));
         QCOMPARE(StoreProbe::domainsHolding(user.keyId), QStringList({ "ssl-user", "smime-user" }));
         const KeyRow row = h.database().keyRow(user.keyId);
@@ -116,7 +114,6 @@ private slots:
         READY_HARNESS(h);
         const KeyMaterial user = KeyMaterial::make(QStringLiteral("deleted.test"));
         const KeyMaterial ca = KeyMaterial::make(QStringLiteral("Deleted CA"), true);
-        QVERIFY(!user.isNull() && !ca.isNull());
         QVERIFY(h.install(user.itemText(0), { "ssl-user", "wifi-user" }));
         QVERIFY(h.install(ca.derText(), { "ssl-ca" }));
 
@@ -152,7 +149,6 @@ private slots:
         const KeyMaterial signer = KeyMaterial::make(QStringLiteral("Software Maker CA"), true);
         const KeyMaterial twice = KeyMaterial::make(QStringLiteral("Twice CA"), true);
         const KeyMaterial server = KeyMaterial::make(QStringLiteral("server.test"));
-        QVERIFY(!common.isNull() && !signer.isNull() && !twice.isNull() && !server.isNull());
         QVERIFY(h.root().addSharedCertificate(QStringLiteral("common-ca"), common.certificate()));
         QVERIFY(h.root().addSharedCertificate(QStringLiteral("codesigning"), signer.certificate()));
         QVERIFY(h.install(twice.derText(), { "ssl-ca", "wifi-ca" }));
@@ -198,7 +194,6 @@ private slots:
         CertificateFactory::Options nameless;
         nameless.commonName.clear();
         const auto anonymous = CertificateFactory::makeSelfSigned(nameless);
-        QVERIFY(!anonymous.isNull());
         QVERIFY(!show(derOf(anonymous.certificate.data())));
         QVERIFY(h.waitForLog(QStringLiteral("ERROR ShowCertificateInfo: the certificate has no name to show (")));
         QCOMPARE(h.pageCount(), 0);
