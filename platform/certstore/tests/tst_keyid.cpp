@@ -70,7 +70,6 @@ private slots:
         QTest::newRow("leading blank") << QByteArray(" ") + good.left(39);
         QTest::newRow("trailing newline") << good + "\n";
         QTest::newRow("0x prefix") << QByteArray("0x") + good.left(38);
-        QTest::newRow("path") << QByteArray("../../../../etc/passwd0000000000000000000");
     }
 
     void malformedTextIsRefused()
