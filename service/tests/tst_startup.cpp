@@ -6,7 +6,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QRandomGenerator>
 #include <QtTest>
 
 #include <sys/stat.h>
@@ -117,10 +116,8 @@ private slots:
         ProcessTestHarness h;
         QVERIFY2(h.bus().isRunning(), qPrintable(h.errorString()));
         const QString privateDir = h.root().resolve(QStringLiteral("/home/user/private"));
-        QByteArray garbage("SQLite format 3");
-        garbage.append('\0');
-        for (int i = 0; i < 4096; ++i)
-            garbage.append(char(QRandomGenerator::global()->bounded(256)));
+        // The file's signature, then a header no database has (page size 0x5a5a).
+        const QByteArray garbage = QByteArray("SQLite format 3", 16) + QByteArray(4096, 'Z');
         if (damage == QLatin1String("folder"))
             QVERIFY(QDir().mkpath(privateDir + QStringLiteral("/trustkeep.db")));
         else if (damage == QLatin1String("missing"))
