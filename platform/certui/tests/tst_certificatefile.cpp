@@ -29,7 +29,6 @@ private:
 private slots:
     void initTestCase()
     {
-        QVERIFY(m_root.isValid());
         m_ca = Factory::makeCa(QStringLiteral("File CA"));
         Factory::Options options;
         options.commonName = QStringLiteral("File Leaf");
