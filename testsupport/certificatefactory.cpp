@@ -16,6 +16,13 @@
 
 namespace {
 
+// A test without its material tests nothing: it stops here rather than let a
+// later check pass on a null certificate.
+[[noreturn]] void materialFailed()
+{
+    qFatal("certificate factory: OpenSSL could not make the test material");
+}
+
 struct BioFree {
     void operator()(BIO *bio) const { BIO_free(bio); }
 };
@@ -128,19 +135,15 @@ CertificateFactory::Issued CertificateFactory::makeCa(const QString &commonName,
 
 CertificateFactory::Issued CertificateFactory::makeIssued(const Options &options, const Issued &issuer)
 {
-    if (issuer.isNull())
-        return Issued();
     return makeForKey(options, makeKey(options.keyType, options.rsaBits), &issuer);
 }
 
 CertificateFactory::Issued CertificateFactory::makeForKey(const Options &options, const KeyPtr &key,
                                                           const Issued *issuer)
 {
-    if (!key || (issuer && issuer->isNull()))
-        return Issued();
     X509Ptr cert = adoptX509(X509_new());
-    if (!cert)
-        return Issued();
+    if (!key || (issuer && issuer->isNull()) || !cert)
+        materialFailed();
     X509 *x = cert.data();
     X509 *signer = issuer ? issuer->certificate.data() : x;
     EVP_PKEY *signingKey = issuer ? issuer->key.data() : key.data();
@@ -151,7 +154,7 @@ CertificateFactory::Issued CertificateFactory::makeForKey(const Options &options
         && X509_set_issuer_name(x, X509_get_subject_name(signer)) == 1 && X509_set_pubkey(x, key.data()) == 1
         && addExtensions(x, signer, options.isCa) && X509_sign(x, signingKey, EVP_sha256()) > 0;
     if (!ok)
-        return Issued();
+        materialFailed();
     return Issued{ cert, key };
 }
 

@@ -51,8 +51,8 @@ struct IssuedCertificate {
 //   auto server = CertificateFactory::makeIssued(options, ca);
 //   QByteArray der = CertificateFactory::toDer(server.certificate.data());
 //
-// Every make...() returns null pointers only when OpenSSL fails, which tests
-// should treat as a broken environment (QVERIFY the result).
+// Every make...() ends the program when OpenSSL fails: a broken environment,
+// so callers need not check the result.
 class CertificateFactory
 {
 public:

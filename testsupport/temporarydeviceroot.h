@@ -11,10 +11,9 @@
 // An emulated device in a temporary folder: home/user/private exists, and
 // TRUSTKEEP_DEVICE_ROOT points at it for this process while the object
 // lives (the earlier value comes back afterwards). Everything is removed at
-// the end.
+// the end; a root that cannot be made ends the program.
 //
 //   TemporaryDeviceRoot root;
-//   QVERIFY(root.isValid());
 //   root.addSharedCertificate("common-ca", ca.certificate.data());
 class TemporaryDeviceRoot
 {

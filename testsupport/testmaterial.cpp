@@ -13,8 +13,7 @@ KeyMaterial KeyMaterial::make(const QString &commonName, bool isCa)
     options.isCa = isCa;
     KeyMaterial material;
     material.made = CertificateFactory::makeSelfSigned(options);
-    if (!material.made.isNull())
-        material.keyId = StoreProbe::keyIdOf(material.certificate());
+    material.keyId = StoreProbe::keyIdOf(material.certificate());
     return material;
 }
 

@@ -16,7 +16,6 @@ struct KeyMaterial {
 
     static KeyMaterial make(const QString &commonName, bool isCa = false);
 
-    bool isNull() const { return made.isNull() || keyId.isEmpty(); }
     X509 *certificate() const { return made.certificate.data(); }
     QByteArray der() const { return CertificateFactory::toDer(certificate()); }
     // Base64 of the DER certificate alone.

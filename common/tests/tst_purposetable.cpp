@@ -18,8 +18,6 @@ private slots:
         const char *rows[][3] = {
             { "ssl-ca", "ssl-ca", "ssl" },
             { "ssl-user", "ssl-user", "ssl" },
-            { "wifi-user", "wifi-user", "wifi" },
-            { "smime-ca", "smime-ca", "smime" },
             { "codesign-ca", "codesign-ca", "codesign" },
             { "codesigning is a prefix match", "codesigning", "codesign" },
             { "bare prefix", "ssl", "ssl" },

@@ -88,14 +88,6 @@ private slots:
         // A shared domain refuses any change before it looks at the certificate.
         QCOMPARE(added == EACCES, shared);
     }
-
-    void aDomainThatCannotOpenHasNoHandle()
-    {
-        const StoreDomain store(QStringLiteral(".hidden"), StoreDomain::Private, TK_CLOSE_UNLOGGED);
-        QVERIFY(!store.isOpen());
-        QVERIFY(!store.handle());
-        QCOMPARE(store.openResult(), EINVAL);
-    }
 };
 
 QTEST_GUILESS_MAIN(TestStoreDomain)

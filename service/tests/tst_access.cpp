@@ -73,7 +73,6 @@ private slots:
         const KeyMaterial ca = KeyMaterial::make(QStringLiteral("Trusted Root CA"), true);
         const KeyMaterial user = KeyMaterial::make(QStringLiteral("owner.test"));
         const KeyMaterial rogue = KeyMaterial::make(QStringLiteral("Rogue Root CA"), true);
-        QVERIFY(!ca.isNull() && !user.isNull() && !rogue.isNull());
         QVERIFY(h.install(ca.derText(), { "ssl-ca" }));
         QVERIFY(h.install(user.itemText(0), { "ssl-user" }));
         const QStringList before = snapshot(h.root().path());

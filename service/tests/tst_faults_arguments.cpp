@@ -76,7 +76,6 @@ private slots:
     {
         READY_HARNESS(h);
         const KeyMaterial material = KeyMaterial::make(QStringLiteral("Test Certificate"));
-        QVERIFY(!material.isNull());
         const QByteArray item = QByteArray::fromBase64(material.itemText(0, { "ssl" }).toLatin1());
         // A record so that the database has something to lose.
         QVERIFY(h.database().addTrustRecord(QStringLiteral("kept.example.test"), 1, QVariant(),

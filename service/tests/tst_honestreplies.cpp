@@ -31,7 +31,6 @@ private slots:
     {
         READY_HARNESS(h);
         const KeyMaterial ca = KeyMaterial::make(QStringLiteral("Dropped CA"), true);
-        QVERIFY(!ca.isNull());
         QVERIFY(h.install(ca.derText(), { "ssl-ca", "smime-ca" }));
         h.markLog();
         QVERIFY(h.install(ca.itemText(-1, { "ssl", "wifi", "smime" }, false), { "ssl-ca" }));
@@ -52,14 +51,12 @@ private slots:
     {
         READY_HARNESS(h);
         const KeyMaterial old = KeyMaterial::make(QStringLiteral("Renewed CA"), true);
-        QVERIFY(!old.isNull());
         CertificateFactory::Options options;
         options.commonName = QStringLiteral("Renewed CA");
         options.isCa = true;
         options.notAfter = CertificateFactory::daysFromNow(3650);
         KeyMaterial renewed = old;
         renewed.made = CertificateFactory::makeForKey(options, old.made.key);
-        QVERIFY(!renewed.made.isNull());
 
         QVERIFY(h.install(old.derText(), { "ssl-ca" }));
         QVERIFY(h.install(renewed.derText(), { "ssl-ca", "wifi-ca" }));
@@ -82,7 +79,6 @@ private slots:
         QFETCH(bool, damaged);
         READY_HARNESS(h);
         const KeyMaterial user = KeyMaterial::make(QStringLiteral("lostkey.test"));
-        QVERIFY(!user.isNull());
         QVERIFY(installWithPassword(h, user, { "ssl-user" }));
         const QString keyFile = h.root().keyFolder() + QLatin1Char('/') + user.keyId;
         QVERIFY(QFile::remove(keyFile));
@@ -108,7 +104,6 @@ private slots:
     {
         READY_HARNESS(h);
         const KeyMaterial user = KeyMaterial::make(QStringLiteral("cased.test"));
-        QVERIFY(!user.isNull());
         QVERIFY(h.install(user.itemText(0), { "ssl-user" }));
         const QString upper = user.keyId.toUpper();
         QCOMPARE(h.service().GetPrivateKeyData(upper).value(), 0);
@@ -137,7 +132,6 @@ private slots:
         QFETCH(QString, logged);
         READY_HARNESS(h);
         const KeyMaterial user = KeyMaterial::make(QStringLiteral("badname.test"));
-        QVERIFY(!user.isNull());
         h.markLog();
         QVERIFY(!h.install(user.itemText(0), { "ssl-user", domain }));
         QVERIFY(
@@ -160,7 +154,6 @@ private slots:
         QFETCH(QString, way);
         READY_HARNESS(h);
         const KeyMaterial user = KeyMaterial::make(QStringLiteral("forgotten.test"));
-        QVERIFY(!user.isNull());
         QVERIFY(installWithPassword(h, user, { "ssl-user", "wifi-user" }));
         const QString keyFile = h.root().keyFolder() + QLatin1Char('/') + user.keyId;
         QVERIFY(QFile::exists(keyFile));
@@ -195,7 +188,6 @@ private slots:
     {
         READY_HARNESS(h);
         const KeyMaterial ca = KeyMaterial::make(QStringLiteral("Trailing CA"), true);
-        QVERIFY(!ca.isNull());
         const QString text = QString::fromLatin1((ca.der() + QByteArrayLiteral("\x00\x01 and more")).toBase64());
         QVERIFY(h.answeredFalse(h.service().InstallCertificateToDomains(text, { "ssl-ca" })));
         QVERIFY(h.answeredFalse(h.service().ShowCertificateInfo(text), 20000));

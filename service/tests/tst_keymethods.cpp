@@ -44,7 +44,6 @@ private slots:
         const KeyMaterial silent = KeyMaterial::make(QStringLiteral("silent.test"));
         const KeyMaterial notify = KeyMaterial::make(QStringLiteral("notify.test"));
         const KeyMaterial guarded = KeyMaterial::make(QStringLiteral("guarded.test"));
-        QVERIFY(!silent.isNull() && !notify.isNull() && !guarded.isNull());
         QVERIFY(install(h, silent, 0, { "ssl-user" }));
         QVERIFY(install(h, notify, 1, { "ssl-user" }));
         QVERIFY(installWithPassword(h, guarded, QStringLiteral("secret")));
@@ -96,7 +95,6 @@ private slots:
     {
         READY_HARNESS(h);
         const KeyMaterial material = KeyMaterial::make(QStringLiteral("moving.test"));
-        QVERIFY(!material.isNull());
         QVERIFY(install(h, material, 1, { "ssl-user" }));
         // 1 -> 0 asks nothing: the user already chose the key's preference.
         QVERIFY(install(h, material, 0, { "ssl-user" }));
@@ -127,7 +125,6 @@ private slots:
     {
         READY_HARNESS(h);
         const KeyMaterial material = KeyMaterial::make(QStringLiteral("domains.test"));
-        QVERIFY(!material.isNull());
         QVERIFY(install(h, material, 0, { "ssl-user", "wifi-user" }));
         QCOMPARE(h.database().keyRow(material.keyId).domains, QStringLiteral("ssl-user, wifi-user"));
         // A re-install replaces the list with exactly the new domains.
@@ -148,7 +145,6 @@ private slots:
         READY_HARNESS(h);
         const KeyMaterial material = KeyMaterial::make(QStringLiteral("wifi.test"));
         const KeyMaterial neighbour = KeyMaterial::make(QStringLiteral("neighbour.test"));
-        QVERIFY(!material.isNull() && !neighbour.isNull());
         h.recordStore();
         QVERIFY(install(h, material, 0, { "wifi-user" }));
         QVERIFY(StoreProbe::addToDomain(QStringLiteral("ssl-user"), neighbour.certificate()));
@@ -172,7 +168,6 @@ private slots:
         READY_HARNESS(h);
         const KeyMaterial plain = KeyMaterial::make(QStringLiteral("plain.test"));
         const KeyMaterial absent = KeyMaterial::make(QStringLiteral("absent.test"));
-        QVERIFY(!plain.isNull() && !absent.isNull());
         QVERIFY(install(h, plain, 0, { "smime-user" }));
 
         h.markLog();
@@ -213,7 +208,6 @@ private slots:
         READY_HARNESS(h);
         const KeyMaterial material = KeyMaterial::make(QStringLiteral("change.test"));
         const KeyMaterial inDatabase = KeyMaterial::make(QStringLiteral("indb.test"));
-        QVERIFY(!material.isNull() && !inDatabase.isNull());
         QVERIFY(installWithPassword(h, material, QStringLiteral("old")));
         QVERIFY(install(h, inDatabase, 0, { "ssl-user" }));
 
@@ -253,7 +247,6 @@ private slots:
         READY_HARNESS(h);
         QVERIFY(CertificateFactory::writeFile(h.root().keyFolder(), "in the way"));
         const KeyMaterial material = KeyMaterial::make(QStringLiteral("unstorable.test"));
-        QVERIFY(!material.isNull());
 
         QDBusPendingReply<bool> pending = h.service().InstallCertificateToDomains(material.itemText(2), { "ssl-user" });
         QVERIFY(h.chooseNewPassword(QStringLiteral("pw")));

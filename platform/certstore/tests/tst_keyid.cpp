@@ -20,7 +20,6 @@ private slots:
             CertificateOptions options;
             options.keyType = type;
             const auto material = CertificateFactory::makeSelfSigned(options);
-            QVERIFY(!material.isNull());
             bastra_key_id fromCert, fromKey;
             QCOMPARE(bastra_certman_get_cert_key_id(material.certificate.data(), &fromCert), 0);
             QCOMPARE(bastra_certman_get_key_key_id(material.key.data(), &fromKey), 0);
@@ -71,7 +70,6 @@ private slots:
         QTest::newRow("leading blank") << QByteArray(" ") + good.left(39);
         QTest::newRow("trailing newline") << good + "\n";
         QTest::newRow("0x prefix") << QByteArray("0x") + good.left(38);
-        QTest::newRow("path") << QByteArray("../../../../etc/passwd0000000000000000000");
     }
 
     void malformedTextIsRefused()

@@ -34,7 +34,6 @@ private slots:
             if (i == 2) // far wider than the screen: it must not make its row taller
                 options.commonName += QStringLiteral(" with a name of many words").repeated(6);
             m_made << CertificateFactory::makeSelfSigned(options);
-            QVERIFY(!m_made.last().isNull());
         }
     }
 

@@ -73,8 +73,6 @@ private slots:
     {
         QTest::addColumn<QByteArray>("text");
         QTest::newRow("url-safe alphabet") << QByteArray("Zm9-YmFy");
-        QTest::newRow("underscore") << QByteArray("Zm9_");
-        QTest::newRow("dot") << QByteArray("Zm9v.mFy");
         QTest::newRow("non-ascii") << QByteArray("Zm9v\xc3\xa4");
         QTest::newRow("control character") << QByteArray("Zm9v\x01YmFy");
         QTest::newRow("missing padding") << QByteArray("Zg");

@@ -60,7 +60,6 @@ private slots:
     {
         QTest::addColumn<QByteArray>("candidate");
         QTest::addColumn<bool>("valid");
-        QTest::newRow("table token") << QByteArray(token) << true;
         QTest::newRow("short") << QByteArray("a::b") << true;
         QTest::newRow("empty") << QByteArray("") << false;
         QTest::newRow("no separator") << QByteArray("package-Name") << false;

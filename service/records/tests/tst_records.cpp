@@ -145,13 +145,6 @@ private slots:
         QCOMPARE(found.at(1).trustType, 1);
         QCOMPARE(found.at(1).trustEnds, day);
 
-        QVERIFY(trust.replaceCertificate(second, 2, day.addDays(5), QByteArray("four")));
-        QVERIFY(trust.setTrustType(second, 1));
-        found.clear();
-        QVERIFY(trust.selectBySubject(QStringLiteral("a.test"), &found));
-        QCOMPARE(found.at(1).trustEnds, day.addDays(5));
-        QCOMPARE(found.at(1).trustType, 1);
-
         QVERIFY(exec(QStringLiteral("DROP TABLE certificates")));
         QVERIFY(!trust.replaceCertificate(second, 2, day, QByteArray("x")));
         QVERIFY(
